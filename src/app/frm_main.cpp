@@ -1,0 +1,543 @@
+#include "app/frm_main.h"
+
+#include "app/action_table.h"
+#include "app/dialogs.h"
+#include "app/display_text.h"
+#include "app/file_drop_filter.h"
+#include "app/filter_combo_box.h"
+#include "app/frm_history.h"
+#include "app/frm_option.h"
+#include "app/message_log.h"
+#include "platform/file_system.h"
+#include "platform/list_file.h"
+#include "platform/name_codec.h"
+#include "platform/program_settings.h"
+#include "platform/rule_file.h"
+#include "rename/dropped_paths.h"
+#include "rename/recent_list.h"
+#include "sjis/codec.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace namitra::app {
+namespace {
+
+const QString kMainTitle = QString::fromUtf8("お手軽名前変更ツール Namitra!");
+
+QFont pixelFont(const char* family, int pixels) {
+  QFont font(QString::fromLatin1(family));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+// A large grey text over an empty pane, telling the user what to do first. It lets the mouse
+// (and drops) through to the pane below.
+QLabel* descriptionOver(QWidget* pane, const char* objectName, const char* text) {
+  auto* label = new QLabel(QString::fromUtf8(text), pane);
+  label->setObjectName(QString::fromLatin1(objectName));
+  label->setAlignment(Qt::AlignCenter);
+  label->setFont(pixelFont("IPAPGothic", 16));
+  label->setStyleSheet(QStringLiteral("color: grey; background: transparent;"));
+  label->setAttribute(Qt::WA_TransparentForMouseEvents);
+  auto* layout = new QVBoxLayout(pane);
+  layout->addWidget(label, 0, Qt::AlignCenter);
+  return label;
+}
+
+std::vector<std::size_t> selectedRowIndices(const QTreeView* view) {
+  std::vector<std::size_t> rows;
+  for (const QItemSelectionRange& range : view->selectionModel()->selection())
+    for (int row = range.top(); row <= range.bottom(); ++row)
+      rows.push_back(static_cast<std::size_t>(row));
+  return rows;
+}
+
+}  // namespace
+
+FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
+  setObjectName(QStringLiteral("FrmMain"));
+  setWindowTitle(kMainTitle);
+  setFont(pixelFont("IPAPGothic", 12));
+  resize(699, 499);
+
+  m_model = new FileListModel(this);
+  createActions();
+  createMenus();
+
+  m_pcMain = new QTabWidget;
+  m_pcMain->setObjectName(QStringLiteral("pcMain"));
+  m_pcMain->addTab(createFileListPage(), QString::fromUtf8("ファイルリスト[1]"));
+  m_pcMain->addTab(createEditPage(), QString::fromUtf8("編集[2]"));
+
+  m_eeMessage = new QPlainTextEdit;
+  m_eeMessage->setObjectName(QStringLiteral("eeMessage"));
+  m_eeMessage->setReadOnly(true);
+  m_eeMessage->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_eeMessage->setFont(pixelFont("IPAGothic", 12));
+  m_eeMessage->setBackgroundRole(QPalette::Button);
+  m_log = std::make_unique<MessageLog>(m_eeMessage);
+
+  auto* splitter = new QSplitter(Qt::Vertical);
+  splitter->setHandleWidth(2);
+  splitter->addWidget(m_pcMain);
+  splitter->addWidget(m_eeMessage);
+  splitter->setStretchFactor(0, 1);
+  splitter->setSizes({400, 70});
+  setCentralWidget(splitter);
+
+  statusBar()->setObjectName(QStringLiteral("sbMain"));
+  m_statusPanel = new QLabel(QStringLiteral(" "));
+  statusBar()->addWidget(m_statusPanel, 1);
+
+  m_option = std::make_unique<FrmOption>(m_setup.dataFolder);
+  m_history = std::make_unique<FrmHistory>();
+  connect(m_option.get(), &FrmOption::closed, this, [this] { setEnabled(true); });
+  connect(m_model, &FileListModel::rowsChanged, this, &FrmMain::lvFileListChange);
+  bindCommands();
+  lvFileListChange();
+}
+
+FrmMain::~FrmMain() { qApp->removeEventFilter(this); }
+
+QAction* FrmMain::action(const char* name) const {
+  return m_actions.value(QString::fromLatin1(name));
+}
+
+void FrmMain::createActions() {
+  for (const ActionSpec& spec : mainActionTable()) {
+    auto* action = new QAction(spec.caption, this);
+    action->setObjectName(QString::fromLatin1(spec.name));
+    action->setProperty("category", QString::fromLatin1(spec.category));
+    action->setStatusTip(spec.hint);
+    action->setToolTip(spec.hint.isEmpty() ? spec.caption : spec.hint);
+    if (spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+    addAction(action);
+    m_actions.insert(action->objectName(), action);
+  }
+  for (const char* name : {"actViewFileList", "actViewEdit", "actViewStayOnTop", "actViewEditTools",
+                           "actEditMacroRec"})
+    action(name)->setCheckable(true);
+  auto* tabs = new QActionGroup(this);
+  tabs->addAction(action("actViewFileList"));
+  tabs->addAction(action("actViewEdit"));
+  action("actViewEditTools")->setChecked(true);
+}
+
+void FrmMain::createMenus() {
+  menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"))->addAction(action("actClose"));
+  QMenu* view = menuBar()->addMenu(QString::fromUtf8("表示(&V)"));
+  view->setObjectName(QStringLiteral("mnuView"));
+  view->addAction(action("actViewFileList"));
+  view->addAction(action("actViewEdit"));
+  view->addSeparator();
+  view->addAction(action("actViewEditTools"));
+  view->addSeparator();
+  view->addAction(action("actViewStayOnTop"));
+  connect(view, &QMenu::aboutToShow, this, &FrmMain::mnuViewClick);
+  QMenu* tool = menuBar()->addMenu(QString::fromUtf8("ツール(&T)"));
+  tool->addAction(action("actChangeHistory"));
+  tool->addSeparator();
+  tool->addAction(action("actOption"));
+  QMenu* help = menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)"));
+  help->addAction(action("actHelp"));
+  help->addSeparator();
+  help->addAction(action("actAbout"));
+}
+
+QToolBar* FrmMain::createToolBar(const char* name, std::initializer_list<const char*> actionNames) {
+  auto* bar = new QToolBar;
+  bar->setObjectName(QString::fromLatin1(name));
+  bar->setMovable(false);
+  for (const char* actionName : actionNames) {
+    if (std::string_view(actionName) == "|")
+      bar->addSeparator();
+    else
+      bar->addAction(action(actionName));
+  }
+  return bar;
+}
+
+QWidget* FrmMain::createFileListPage() {
+  QToolBar* bar = createToolBar("tbFileName", {"actFileListClear", "actFileListDel",
+                                               "actFileListSwapOldNew", "|"});
+  bar->addWidget(new QLabel(QString::fromUtf8(" 絞り込み: ")));
+  m_cbFileListExtract = new FilterComboBox;
+  m_cbFileListExtract->setObjectName(QStringLiteral("cbFileListExtract"));
+  m_cbFileListExtract->setFixedWidth(145);
+  const QString filterHint = QString::fromUtf8(
+      "入力文字列にマッチするファイルリストだけに絞り込みます(大/小文字も区別)");
+  m_cbFileListExtract->setToolTip(filterHint);
+  m_cbFileListExtract->setStatusTip(filterHint);
+  bar->addWidget(m_cbFileListExtract);
+  bar->addAction(action("actFileListExtract"));
+  bar->addAction(action("actFileListExtractEdit"));
+  bar->addSeparator();
+  bar->addAction(action("actFileListExecute"));
+
+  m_lvFileList = new QTreeView;
+  m_lvFileList->setObjectName(QStringLiteral("lvFileList"));
+  m_lvFileList->setModel(m_model);
+  m_lvFileList->setRootIsDecorated(false);
+  m_lvFileList->setUniformRowHeights(true);
+  m_lvFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  m_lvFileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_lvFileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_lvFileList->setContextMenuPolicy(Qt::ActionsContextMenu);
+  m_lvFileList->addAction(action("actFileListDel"));
+  m_lvFileList->setStyleSheet(QStringLiteral(
+      "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"));
+  QHeaderView* header = m_lvFileList->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Interactive);
+  header->resizeSection(0, 200);
+  header->setSectionResizeMode(1, QHeaderView::Stretch);
+  header->setSectionResizeMode(2, QHeaderView::Stretch);
+  header->setSectionsClickable(true);
+  connect(header, &QHeaderView::sectionClicked, this, &FrmMain::lvFileListColumnClick);
+  m_lblLVDescription = descriptionOver(m_lvFileList->viewport(), "lblLVDescription",
+                                       "最初にこの画面にファイルをドラッグアンドドロップして登録して下さい");
+
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tsFileList"));
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(bar);
+  layout->addWidget(m_lvFileList, 1);
+  return page;
+}
+
+QWidget* FrmMain::createEditPage() {
+  QToolBar* bar = createToolBar("tbEdit", {"actEditClear", "|", "actEditCopyFromOldName", "|",
+                                           "actEditPaste", "|", "actEditUndo", "actEditRedo", "|",
+                                           "actEditMacroRec", "actEditMacroExec"});
+  auto* editArea = new QWidget;
+  editArea->setObjectName(QStringLiteral("eeEdit"));
+  editArea->setAutoFillBackground(true);
+  editArea->setBackgroundRole(QPalette::Base);
+  m_lblEditDescription =
+      descriptionOver(editArea, "lblEditDescription", "ファイルリストに登録を行って下さい");
+
+  auto* editor = new QWidget;
+  editor->setObjectName(QStringLiteral("pnlEditor"));
+  auto* editorLayout = new QVBoxLayout(editor);
+  editorLayout->setContentsMargins(0, 0, 0, 0);
+  editorLayout->setSpacing(0);
+  editorLayout->addWidget(bar);
+  editorLayout->addWidget(editArea, 1);
+
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("tsEdit"));
+  auto* layout = new QHBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(editor, 1);
+  layout->addWidget(createToolPane());
+  return page;
+}
+
+QWidget* FrmMain::createToolPane() {
+  m_pcEdit = new QTabWidget;
+  m_pcEdit->setObjectName(QStringLiteral("pcEdit"));
+  m_pcEdit->setFixedWidth(261);
+
+  auto* batch = new QWidget;
+  batch->setObjectName(QStringLiteral("tsReplaceList"));
+  auto* batchLayout = new QVBoxLayout(batch);
+  batchLayout->addWidget(createToolBar("tbReplaceList",
+                                       {"actReplaceListReload", "actReplaceListFileDelete", "|",
+                                        "actReplaceListClear", "actReplaceListLoad",
+                                        "actReplaceListSave", "|", "actReplaceListExecute"}));
+  batchLayout->addStretch();
+
+  auto* replace = new QWidget;
+  auto* replaceLayout = new QVBoxLayout(replace);
+  replaceLayout->addWidget(createToolBar("tbReplace", {"actReplaceExecute"}));
+  m_cbRegMatchCase = new QCheckBox(QString::fromUtf8("大/小文字の区別"));
+  m_cbRegMatchCase->setObjectName(QStringLiteral("cbRegMatchCase"));
+  m_cbRegWholeWord = new QCheckBox(QString::fromUtf8("単語検索"));
+  m_cbRegWholeWord->setObjectName(QStringLiteral("cbRegWholeWord"));
+  m_cbRegRegexp = new QCheckBox(QString::fromUtf8("正規表現"));
+  m_cbRegRegexp->setObjectName(QStringLiteral("cbRegRegexp"));
+  m_cbRegFuzzy = new QCheckBox(QString::fromUtf8("あいまい検索"));
+  m_cbRegFuzzy->setObjectName(QStringLiteral("cbRegFuzzy"));
+  for (QCheckBox* box : {m_cbRegMatchCase, m_cbRegWholeWord, m_cbRegRegexp, m_cbRegFuzzy})
+    replaceLayout->addWidget(box);
+  replaceLayout->addStretch();
+
+  auto* format = new QWidget;
+  auto* formatLayout = new QVBoxLayout(format);
+  formatLayout->addWidget(createToolBar("tbFmt", {"actFmtClear", "|", "actFmtListEdit", "|",
+                                                  "actFmtExecute"}));
+  formatLayout->addStretch();
+
+  m_pcEdit->addTab(batch, QString::fromUtf8("一括置換"));
+  m_pcEdit->addTab(replace, QString::fromUtf8("置換"));
+  m_pcEdit->addTab(format, QString::fromUtf8("形式化"));
+  return m_pcEdit;
+}
+
+void FrmMain::bind(const char* actionName, void (FrmMain::*handler)()) {
+  connect(action(actionName), &QAction::triggered, this,
+          [this, handler] { runCommand(this, [this, handler] { (this->*handler)(); }); });
+}
+
+void FrmMain::bindCommands() {
+  bind("actFileListClear", &FrmMain::actFileListClearExecute);
+  bind("actFileListDel", &FrmMain::actFileListDelExecute);
+  bind("actFileListExtract", &FrmMain::actFileListExtractExecute);
+  bind("actFileListExtractEdit", &FrmMain::actFileListExtractEditExecute);
+  bind("actViewFileList", &FrmMain::actViewFileListExecute);
+  bind("actViewEdit", &FrmMain::actViewEditExecute);
+  bind("actViewEditTools", &FrmMain::actViewEditToolsExecute);
+  bind("actViewStayOnTop", &FrmMain::actViewStayOnTopExecute);
+  bind("actClose", &FrmMain::actCloseExecute);
+  bind("actOption", &FrmMain::actOptionExecute);
+  bind("actChangeHistory", &FrmMain::actChangeHistoryExecute);
+  connect(m_cbFileListExtract->lineEdit(), &QLineEdit::returnPressed, this,
+          [this] { runCommand(this, [this] { actFileListExtractExecute(); }); });
+  connect(m_cbFileListExtract, &FilterComboBox::popupAboutToShow, this,
+          [this] { runCommand(this, [this] { cbFileListExtractDropDown(); }); });
+}
+
+// ---- start-up and shutdown ----
+
+void FrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_shown) return;
+  m_shown = true;
+  FormShow();
+}
+
+void FrmMain::FormShow() {
+  auto* dropFilter = new FileDropFilter(
+      this, [this](std::vector<std::string> paths) { runCommand(this, [&] { addPaths(paths); }); },
+      this);
+  qApp->installEventFilter(dropFilter);
+  qApp->installEventFilter(this);
+  setAcceptDrops(true);
+  m_pcMain->setCurrentIndex(0);
+  m_pcEdit->setCurrentIndex(0);
+  appendShortcutTextsToHints();
+  setWindowTitle(kMainTitle);
+  runCommand(this, [this] {
+    const auto table = m_setup.dataFolder / "ValidFileNameChar.rld";
+    if (platform::fileExists(table))
+      if (auto rules = platform::readRuleFile(table)) m_option->setFileNameCharTable(*rules);
+    if (m_setup.commandLine.size() >= 2) addPaths(m_setup.commandLine);
+    readSettings();
+  });
+}
+
+void FrmMain::appendShortcutTextsToHints() {
+  for (QAction* each : std::as_const(m_actions)) {
+    if (each->shortcut().isEmpty()) continue;
+    const QString hint = QStringLiteral("%1 (%2)").arg(
+        each->statusTip(), each->shortcut().toString(QKeySequence::NativeText));
+    each->setStatusTip(hint);
+    each->setToolTip(hint);
+  }
+}
+
+void FrmMain::readSettings() {
+  const platform::ProgramSettings settings = platform::readProgramSettings(m_setup.settingsFile);
+  m_option->setTabReplacement(settings.tabReplacement);
+  action("actViewEditTools")->setChecked(settings.viewEditTools);
+  m_pcEdit->setVisible(settings.viewEditTools);
+  m_cbRegMatchCase->setChecked(settings.matchCase);
+  m_cbRegWholeWord->setChecked(settings.wholeWord);
+  m_cbRegRegexp->setChecked(settings.regexp);
+  m_cbRegFuzzy->setChecked(settings.fuzzy);
+}
+
+void FrmMain::writeSettings() {
+  platform::ProgramSettings settings;
+  settings.tabReplacement = m_option->tabReplacement();
+  settings.viewEditTools = action("actViewEditTools")->isChecked();
+  settings.matchCase = m_cbRegMatchCase->isChecked();
+  settings.wholeWord = m_cbRegWholeWord->isChecked();
+  settings.regexp = m_cbRegRegexp->isChecked();
+  settings.fuzzy = m_cbRegFuzzy->isChecked();
+  platform::writeProgramSettings(m_setup.settingsFile, settings);
+  platform::writeRuleFile(m_setup.dataFolder / "ValidFileNameChar.rld", m_option->fileNameCharTable());
+  if (m_setup.codec) m_setup.codec->save();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) { FormClose(event); }
+
+void FrmMain::FormClose(QCloseEvent* event) {
+  try {
+    writeSettings();
+  } catch (const std::exception& error) {
+    const QString text = generalErrorText(QString::fromUtf8(error.what())) +
+                         QString::fromUtf8("\n\n設定を保存せずに終了しますか?");
+    if (ask(this, QMessageBox::Critical, kApplicationTitle, text,
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != Answer::Yes) {
+      event->ignore();
+      return;
+    }
+  }
+  m_option->hide();
+  m_history->hide();
+  event->accept();
+}
+
+// ---- the file list ----
+
+void FrmMain::addPaths(const std::vector<std::string>& nativePaths) {
+  const std::string workingFolder = QDir::currentPath().toStdString();
+  std::vector<rename::FileEntry> rows;
+  rows.reserve(nativePaths.size());
+  for (const std::string& native : nativePaths) {
+    auto internal = m_setup.codec ? m_setup.codec->toInternal(
+                                        rename::normalizedDroppedPath(native, workingFolder))
+                                  : std::optional(sjis::fromUtf8(native));
+    if (!internal) {
+      m_log->AddMessage(QString::fromUtf8(">> 文字コードの割り当てが一杯のため登録できません: ") +
+                        QString::fromUtf8(native.data(), qsizetype(native.size())));
+      continue;
+    }
+    rows.push_back(rename::splitPath(*internal));
+  }
+  m_model->append(std::move(rows));
+  if (m_setup.codec) m_setup.codec->save();
+}
+
+void FrmMain::lvFileListChange() {
+  const bool empty = m_model->list().empty();
+  m_lblLVDescription->setVisible(empty);
+  m_lblEditDescription->setVisible(empty);
+}
+
+void FrmMain::lvFileListColumnClick(int column) {
+  m_model->sortBy(static_cast<rename::FileListColumn>(column));
+}
+
+void FrmMain::actFileListClearExecute() {
+  m_model->clear();
+  m_log->AddMessage(QString::fromUtf8("■FileListのクリア"));
+}
+
+void FrmMain::actFileListDelExecute() {
+  if (!m_lvFileList->hasFocus()) return;
+  if (m_model->list().empty()) {
+    m_log->AddMessage(QString::fromUtf8(">> FileListに何も登録されてないようです"));
+    return;
+  }
+  m_model->removeRows(selectedRowIndices(m_lvFileList));
+}
+
+std::vector<std::string> FrmMain::loadFilterHistory() {
+  if (auto lines = platform::readListFile(m_setup.dataFolder / "Extract.lst"))
+    m_option->setFilterList(*lines);
+  return m_option->filterList();
+}
+
+void FrmMain::actFileListExtractExecute() {
+  if (m_model->list().empty()) {
+    m_log->AddMessage(QString::fromUtf8(">> FileListになにも登録されていません"));
+    return;
+  }
+  const std::string filter = fromDisplayText(m_cbFileListExtract->currentText());
+  if (filter.empty()) {
+    m_log->AddMessage(QString::fromUtf8(">> 絞り込み用文字列が空です"));
+    return;
+  }
+  m_model->keepNamesContaining(filter);
+  m_log->AddMessage(QString::fromUtf8("■絞り込み終了"));
+  std::vector<std::string> history = loadFilterHistory();
+  rename::promoteRecentEntry(history, filter);
+  m_option->setFilterList(history);
+  platform::writeListFile(m_setup.dataFolder / "Extract.lst", history);
+}
+
+void FrmMain::cbFileListExtractDropDown() {
+  const QString text = m_cbFileListExtract->currentText();
+  m_cbFileListExtract->clear();
+  for (const std::string& entry : loadFilterHistory())
+    m_cbFileListExtract->addItem(toDisplayText(entry));
+  m_cbFileListExtract->setEditText(text);
+}
+
+void FrmMain::actFileListExtractEditExecute() {
+  m_option->loadLists();
+  setEnabled(false);
+  m_option->showListPage(FrmOption::FilterListPage);
+}
+
+// ---- views ----
+
+void FrmMain::actViewFileListExecute() { m_pcMain->setCurrentIndex(0); }
+void FrmMain::actViewEditExecute() { m_pcMain->setCurrentIndex(1); }
+
+void FrmMain::actViewEditToolsExecute() {
+  m_pcEdit->setVisible(action("actViewEditTools")->isChecked());
+}
+
+void FrmMain::actViewStayOnTopExecute() {
+  setWindowFlag(Qt::WindowStaysOnTopHint, action("actViewStayOnTop")->isChecked());
+  setAcceptDrops(true);
+  show();
+}
+
+void FrmMain::mnuViewClick() {
+  action("actViewFileList")->setChecked(m_pcMain->currentIndex() == 0);
+  action("actViewEdit")->setChecked(m_pcMain->currentIndex() == 1);
+  action("actViewStayOnTop")->setChecked(windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void FrmMain::actCloseExecute() { close(); }
+
+void FrmMain::actOptionExecute() {
+  m_option->loadLists();
+  m_option->exec();
+  m_option->saveLists();
+}
+
+void FrmMain::actChangeHistoryExecute() {
+  m_history->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  m_history->show();
+  m_history->raise();
+  m_history->activateWindow();
+}
+
+// ---- window events ----
+
+bool FrmMain::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    m_statusPanel->setText(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+// The window sees every key release first: Delete released while the file list has the focus
+// deletes the selected rows, once, however long the key was held.
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyRelease) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  // Key events go to the focus widget first (and then up to its parents): acting only on the
+  // event sent to the list itself deletes once.
+  if (key->key() != Qt::Key_Delete || key->isAutoRepeat() || watched != m_lvFileList) return false;
+  runCommand(this, [this] { actFileListDelExecute(); });
+  return false;
+}
+
+}  // namespace namitra::app

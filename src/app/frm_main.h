@@ -1,0 +1,122 @@
+// The main window (FrmMain): the file list and the edit text on two tabs, the message log below
+// a splitter, the status bar, and every command of the window as one action.
+//
+// The window runs the start-up steps when it is first shown (the settings file, the replacement
+// table, the command-line paths) and the shutdown steps when it closes (the settings file and the
+// replacement table are written; if that fails the user may still quit without saving). Each
+// action's handler runs through runCommand, so an error escaping any command ends it with the
+// general error dialog.
+#pragma once
+
+#include "app/file_list_model.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QToolBar;
+class QTreeView;
+
+namespace namitra::platform {
+class NameCodec;
+}
+
+namespace namitra::app {
+
+class FilterComboBox;
+class FrmHistory;
+class FrmOption;
+class MessageLog;
+
+struct MainWindowSetup {
+  std::filesystem::path dataFolder;       // home of the settings and list files
+  std::filesystem::path settingsFile;     // the .ini named after the executable
+  std::vector<std::string> commandLine;   // the arguments after the program name (native bytes)
+  platform::NameCodec* codec = nullptr;   // the run's name codec (not owned)
+};
+
+class FrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit FrmMain(MainWindowSetup setup);
+  ~FrmMain() override;
+
+  QAction* action(const char* name) const;
+  FileListModel& fileList() { return *m_model; }
+  MessageLog& messageLog() { return *m_log; }
+  FrmOption& options() { return *m_option; }
+  FrmHistory& history() { return *m_history; }
+
+  // Appends one row per path, in order (native bytes, as dropped or given on the command line).
+  void addPaths(const std::vector<std::string>& nativePaths);
+
+  // Command handlers, one per action.
+  void actFileListClearExecute();
+  void actFileListDelExecute();
+  void actFileListExtractExecute();
+  void actFileListExtractEditExecute();
+  void actViewFileListExecute();
+  void actViewEditExecute();
+  void actViewEditToolsExecute();
+  void actViewStayOnTopExecute();
+  void actCloseExecute();
+  void actOptionExecute();
+  void actChangeHistoryExecute();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createActions();
+  void createMenus();
+  QWidget* createFileListPage();
+  QWidget* createEditPage();
+  QWidget* createToolPane();
+  QToolBar* createToolBar(const char* name, std::initializer_list<const char*> actionNames);
+  void bindCommands();
+  void bind(const char* actionName, void (FrmMain::*handler)());
+
+  void FormShow();
+  void FormClose(QCloseEvent* event);
+  void appendShortcutTextsToHints();
+  void readSettings();
+  void writeSettings();
+  void lvFileListChange();
+  void lvFileListColumnClick(int column);
+  void cbFileListExtractDropDown();
+  void mnuViewClick();
+  std::vector<std::string> loadFilterHistory();
+
+  MainWindowSetup m_setup;
+  QHash<QString, QAction*> m_actions;
+  FileListModel* m_model = nullptr;
+  QTabWidget* m_pcMain = nullptr;
+  QTabWidget* m_pcEdit = nullptr;
+  QTreeView* m_lvFileList = nullptr;
+  FilterComboBox* m_cbFileListExtract = nullptr;
+  QLabel* m_lblLVDescription = nullptr;
+  QLabel* m_lblEditDescription = nullptr;
+  QPlainTextEdit* m_eeMessage = nullptr;
+  QLabel* m_statusPanel = nullptr;
+  std::unique_ptr<MessageLog> m_log;
+  std::unique_ptr<FrmOption> m_option;
+  std::unique_ptr<FrmHistory> m_history;
+  bool m_shown = false;
+  QCheckBox* m_cbRegMatchCase = nullptr;
+  QCheckBox* m_cbRegWholeWord = nullptr;
+  QCheckBox* m_cbRegRegexp = nullptr;
+  QCheckBox* m_cbRegFuzzy = nullptr;
+};
+
+}  // namespace namitra::app

@@ -1,0 +1,314 @@
+// The main window driven as a user drives it: start-up and shutdown with real files in a
+// scratch data folder, drops of file URIs, the file-list commands and the view commands.
+#include "app/display_text.h"
+#include "app/frm_main.h"
+#include "app/frm_option.h"
+#include "app/message_log.h"
+#include "platform/name_codec.h"
+#include "platform/text_file.h"
+#include "sjis/codec.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace namitra::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FrmMainTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    setDisplayCodec(&m_codec);
+  }
+  void TearDown() override { setDisplayCodec(nullptr); }
+
+  fs::path folder() const { return fs::path(m_dir.path().toStdString()); }
+  fs::path settingsFile() const { return m_settingsFile.empty() ? folder() / "namitra.ini" : m_settingsFile; }
+
+  std::unique_ptr<FrmMain> openWindow(std::vector<std::string> commandLine = {}) {
+    MainWindowSetup setup;
+    setup.dataFolder = folder();
+    setup.settingsFile = settingsFile();
+    setup.commandLine = std::move(commandLine);
+    setup.codec = &m_codec;
+    auto window = std::make_unique<FrmMain>(std::move(setup));
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return window;
+  }
+
+  std::string fileBytes(const fs::path& path) const {
+    return platform::readWholeFile(path).value_or("<missing>");
+  }
+
+  void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  QTemporaryDir m_dir;
+  fs::path m_settingsFile;
+  platform::NameCodec m_codec;
+};
+
+void dropUris(QWidget* target, const QByteArray& uris) {
+  QMimeData mime;
+  mime.setData(QStringLiteral("text/uri-list"), uris);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+}
+
+// Presses `button` of the next modal message box as soon as it is shown.
+void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr) {
+  QTimer::singleShot(0, [button, text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    if (text) *text = box->text();
+    box->button(button)->click();
+  });
+}
+
+std::vector<std::string> names(FrmMain& window) {
+  std::vector<std::string> result;
+  for (const auto& row : window.fileList().list().rows()) result.push_back(row.name);
+  return result;
+}
+
+QString lastMessage(FrmMain& window) {
+  const QStringList lines = window.messageLog().lines();
+  return lines.isEmpty() ? QString() : lines.back().section(QLatin1Char(']'), 1);
+}
+
+QWidget* child(FrmMain& window, const char* name) {
+  return window.findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+TEST_F(FrmMainTest, FirstRunStartsWithDefaultsAndWritesThemOnClose) {
+  auto window = openWindow();
+  EXPECT_EQ(window->windowTitle(), QString::fromUtf8("お手軽名前変更ツール Namitra!"));
+  EXPECT_TRUE(window->action("actViewEditTools")->isChecked());
+  EXPECT_TRUE(window->findChild<QCheckBox*>("cbRegRegexp")->isChecked());
+  EXPECT_FALSE(window->findChild<QCheckBox*>("cbRegMatchCase")->isChecked());
+  EXPECT_FALSE(window->findChild<QCheckBox*>("cbRegWholeWord")->isChecked());
+  EXPECT_FALSE(window->findChild<QCheckBox*>("cbRegFuzzy")->isChecked());
+  EXPECT_EQ(window->options().tabReplacement(), " ");
+  EXPECT_EQ(window->options().fileNameCharTable().size(), 9u);
+  EXPECT_TRUE(window->messageLog().lines().isEmpty());
+  EXPECT_TRUE(child(*window, "lblLVDescription")->isVisible());
+
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(fileBytes(folder() / "ValidFileNameChar.rld"),
+            "\\=\r\n/=\r\n:=\r\n*=\r\n?=\r\n\"=\r\n<=\r\n>=\r\n|=\r\n");
+  EXPECT_EQ(fileBytes(settingsFile()),
+            "[Options]\r\ntab_char=\" \"\r\nviewEditTools=1\r\n"
+            "[RegExp]\r\nMatchCase=0\r\nWholeWord=0\r\nRegexp=1\r\nFuzzy=0\r\n");
+}
+
+TEST_F(FrmMainTest, SettingsSurviveARestart) {
+  {
+    auto window = openWindow();
+    window->action("actViewEditTools")->trigger();
+    window->findChild<QCheckBox*>("cbRegFuzzy")->setChecked(true);
+    window->options().setTabReplacement("  _ ");
+    window->action("actViewStayOnTop")->trigger();
+    ASSERT_TRUE(window->close());
+  }
+  auto window = openWindow();
+  EXPECT_FALSE(window->action("actViewEditTools")->isChecked());
+  EXPECT_FALSE(child(*window, "pcEdit")->isVisibleTo(window.get()));
+  EXPECT_TRUE(window->findChild<QCheckBox*>("cbRegFuzzy")->isChecked());
+  EXPECT_EQ(window->options().tabReplacement(), "  _ ");
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(FrmMainTest, StoredReplacementTableReplacesTheBuiltInOne) {
+  writeFile(folder() / "ValidFileNameChar.rld", "ab=x\r\nnoequals\r\n");
+  auto window = openWindow();
+  const auto table = window->options().fileNameCharTable();
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0].key, "ab");
+  EXPECT_EQ(table[0].value, "x");
+  EXPECT_FALSE(table[1].applies());
+  ASSERT_TRUE(window->close());
+  EXPECT_EQ(fileBytes(folder() / "ValidFileNameChar.rld"), "ab=x\r\nnoequals\r\n");
+}
+
+TEST_F(FrmMainTest, OnePathOnTheCommandLineIsIgnoredTwoBecomeRows) {
+  EXPECT_TRUE(openWindow({"/tmp/a.txt"})->fileList().list().empty());
+  auto window = openWindow({"/tmp/x/b.txt", "/tmp/a.txt"});
+  ASSERT_EQ(window->fileList().list().size(), 2u);
+  EXPECT_EQ(window->fileList().list().row(0), (rename::FileEntry{"/tmp/x/", "b.txt", ""}));
+  EXPECT_EQ(window->fileList().list().row(1), (rename::FileEntry{"/tmp/", "a.txt", ""}));
+  EXPECT_FALSE(child(*window, "lblLVDescription")->isVisible());
+}
+
+TEST_F(FrmMainTest, DropsAnywhereOnTheWindowAddRows) {
+  auto window = openWindow();
+  dropUris(child(*window, "lvFileList"), "file:///d/a.txt\r\nfile:///d/a.txt\r\n");
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"a.txt", "a.txt"}));
+  dropUris(child(*window, "eeMessage"), "file:///d/photos\r\n");
+  window->action("actViewEdit")->trigger();
+  dropUris(child(*window, "eeEdit"), "file:///d/caf%C3%A9.jpg\r\n");
+  ASSERT_EQ(window->fileList().list().size(), 4u);
+  EXPECT_EQ(window->fileList().list().row(2), (rename::FileEntry{"/d/", "photos", ""}));
+  const std::string cafe = window->fileList().list().row(3).name;
+  EXPECT_EQ(m_codec.toNative(cafe), "caf\xC3\xA9.jpg");
+  EXPECT_EQ(window->fileList().data(window->fileList().index(3, 1), Qt::DisplayRole).toString(),
+            QString::fromUtf8("café.jpg"));
+  EXPECT_EQ(static_cast<QTabWidget*>(child(*window, "pcMain"))->currentIndex(), 1);
+}
+
+TEST_F(FrmMainTest, ClearEmptiesTheListAndShowsTheHints) {
+  auto window = openWindow({"/d/a", "/d/b"});
+  window->action("actFileListClear")->trigger();
+  EXPECT_TRUE(window->fileList().list().empty());
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■FileListのクリア"));
+  EXPECT_TRUE(child(*window, "lblLVDescription")->isVisible());
+}
+
+TEST_F(FrmMainTest, DeleteActsOnlyWithTheListFocused) {
+  auto window = openWindow({"/d/a", "/d/b", "/d/c"});
+  auto* list = window->findChild<QTreeView*>("lvFileList");
+  list->selectionModel()->select(window->fileList().index(1, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  child(*window, "cbFileListExtract")->setFocus();
+  window->action("actFileListDel")->trigger();
+  EXPECT_EQ(window->fileList().list().size(), 3u);
+  EXPECT_TRUE(window->messageLog().lines().isEmpty());
+
+  list->setFocus();
+  QTest::keyRelease(list, Qt::Key_Delete);
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"a", "c"}));
+  EXPECT_TRUE(window->messageLog().lines().isEmpty());
+
+  window->action("actFileListClear")->trigger();
+  list->setFocus();
+  window->action("actFileListDel")->trigger();
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> FileListに何も登録されてないようです"));
+}
+
+TEST_F(FrmMainTest, HeaderClicksSortInAlternatingDirection) {
+  auto window = openWindow({"/b/a.txt", "/a/C.txt", "/c/b.txt"});
+  QHeaderView* header = window->findChild<QTreeView*>("lvFileList")->header();
+  emit header->sectionClicked(1);
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"C.txt", "b.txt", "a.txt"}));
+  emit header->sectionClicked(1);
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"a.txt", "b.txt", "C.txt"}));
+  emit header->sectionClicked(0);
+  EXPECT_EQ(window->fileList().list().row(0).folder, "/c/");
+}
+
+TEST_F(FrmMainTest, FilterKeepsMatchingNamesAndPromotesItsHistory) {
+  writeFile(folder() / "Extract.lst", "x\r\nabc\r\n");
+  auto window = openWindow({"/d/xABCy.txt", "/d/xabcy.txt"});
+  auto* box = window->findChild<QComboBox*>("cbFileListExtract");
+  box->setEditText(QStringLiteral("ABC"));
+  window->action("actFileListExtract")->trigger();
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"xABCy.txt"}));
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■絞り込み終了"));
+  EXPECT_EQ(fileBytes(folder() / "Extract.lst"), "abc\r\nx\r\n");
+  EXPECT_EQ(box->currentText(), QStringLiteral("ABC"));
+
+  box->setEditText(QStringLiteral("zzz"));
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_TRUE(window->fileList().list().empty());
+  EXPECT_TRUE(child(*window, "lblLVDescription")->isVisible());
+  EXPECT_EQ(fileBytes(folder() / "Extract.lst"), "zzz\r\nabc\r\nx\r\n");
+
+  box->showPopup();
+  ASSERT_EQ(box->count(), 3);
+  EXPECT_EQ(box->itemText(0), QStringLiteral("zzz"));
+  box->hidePopup();
+}
+
+TEST_F(FrmMainTest, FilterReportsAnEmptyListAndAnEmptyText) {
+  auto window = openWindow();
+  window->action("actFileListExtract")->trigger();
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> FileListになにも登録されていません"));
+  window->addPaths({"/d/a"});
+  window->action("actFileListExtract")->trigger();
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> 絞り込み用文字列が空です"));
+  EXPECT_FALSE(fs::exists(folder() / "Extract.lst"));
+}
+
+TEST_F(FrmMainTest, FilterListEditOpensTheOptionsPageAndDisablesTheWindow) {
+  writeFile(folder() / "Extract.lst", "one\r\n");
+  writeFile(folder() / "ConvFmt.lst", "%F_NAME%\r\n");
+  auto window = openWindow();
+  window->action("actFileListExtractEdit")->trigger();
+  EXPECT_FALSE(window->isEnabled());
+  EXPECT_TRUE(window->options().isVisible());
+  EXPECT_EQ(window->options().pages()->currentIndex(), FrmOption::FilterListPage);
+  EXPECT_EQ(window->options().filterList(), (std::vector<std::string>{"one"}));
+  window->options().findChild<QAbstractButton*>("btnOK")->click();
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_FALSE(window->options().isVisible());
+  EXPECT_EQ(fileBytes(folder() / "Extract.lst"), "one\r\n");
+  EXPECT_EQ(fileBytes(folder() / "ConvFmt.lst"), "%F_NAME%\r\n");
+}
+
+TEST_F(FrmMainTest, HintsCarryTheirShortcutTexts) {
+  auto window = openWindow();
+  EXPECT_EQ(window->action("actEditMacroRec")->statusTip(),
+            QString::fromUtf8("マクロ記録開始/終了 (Shift+F1)"));
+  EXPECT_EQ(window->action("actViewEdit")->statusTip(), QStringLiteral(" (Ctrl+2)"));
+  EXPECT_EQ(window->action("actFileListClear")->statusTip(),
+            QString::fromUtf8("[ファイルリスト]のクリア"));
+
+  QStatusTipEvent tip(window->action("actFileListClear")->statusTip());
+  QApplication::sendEvent(window.get(), &tip);
+  auto* panel = window->statusBar()->findChild<QLabel*>();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->text(), QString::fromUtf8(" [ファイルリスト]のクリア"));
+}
+
+TEST_F(FrmMainTest, ViewCommandsSwitchTabsAndTheToolPane) {
+  auto window = openWindow();
+  auto* tabs = static_cast<QTabWidget*>(child(*window, "pcMain"));
+  QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+  EXPECT_EQ(tabs->currentIndex(), 1);
+  window->action("actViewFileList")->trigger();
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  window->action("actViewEditTools")->trigger();
+  EXPECT_FALSE(child(*window, "pcEdit")->isVisibleTo(window.get()));
+}
+
+TEST_F(FrmMainTest, FailedShutdownWriteAsksAndCanKeepTheWindowOpen) {
+  writeFile(folder() / "blocker", "a file, not a folder");
+  m_settingsFile = folder() / "blocker" / "namitra.ini";
+  auto window = openWindow();
+  QString question;
+  answerNextMessageBox(QMessageBox::No, &question);
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(question.contains(QString::fromUtf8("保存せずに終了しますか")));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(fs::exists(folder() / "ValidFileNameChar.rld"));  // later steps are skipped
+
+  answerNextMessageBox(QMessageBox::Yes);
+  EXPECT_TRUE(window->close());
+}
+
+}  // namespace
+}  // namespace namitra::app
