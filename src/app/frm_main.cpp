@@ -2,6 +2,7 @@
 
 #include "app/action_table.h"
 #include "app/dialogs.h"
+#include "app/editor/editor_widget.h"
 #include "app/display_text.h"
 #include "app/file_drop_filter.h"
 #include "app/filter_combo_box.h"
@@ -27,7 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -86,12 +86,7 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   m_pcMain->addTab(createFileListPage(), QString::fromUtf8("ファイルリスト[1]"));
   m_pcMain->addTab(createEditPage(), QString::fromUtf8("編集[2]"));
 
-  m_eeMessage = new QPlainTextEdit;
-  m_eeMessage->setObjectName(QStringLiteral("eeMessage"));
-  m_eeMessage->setReadOnly(true);
-  m_eeMessage->setLineWrapMode(QPlainTextEdit::NoWrap);
-  m_eeMessage->setFont(pixelFont("IPAGothic", 12));
-  m_eeMessage->setBackgroundRole(QPalette::Button);
+  m_eeMessage = EditorWidget::createMessage();
   m_log = std::make_unique<MessageLog>(m_eeMessage);
 
   auto* splitter = new QSplitter(Qt::Vertical);
@@ -228,12 +223,9 @@ QWidget* FrmMain::createEditPage() {
   QToolBar* bar = createToolBar("tbEdit", {"actEditClear", "|", "actEditCopyFromOldName", "|",
                                            "actEditPaste", "|", "actEditUndo", "actEditRedo", "|",
                                            "actEditMacroRec", "actEditMacroExec"});
-  auto* editArea = new QWidget;
-  editArea->setObjectName(QStringLiteral("eeEdit"));
-  editArea->setAutoFillBackground(true);
-  editArea->setBackgroundRole(QPalette::Base);
-  m_lblEditDescription =
-      descriptionOver(editArea, "lblEditDescription", "ファイルリストに登録を行って下さい");
+  m_eeEdit = EditorWidget::createEdit();
+  m_lblEditDescription = descriptionOver(m_eeEdit->viewport(), "lblEditDescription",
+                                         "ファイルリストに登録を行って下さい");
 
   auto* editor = new QWidget;
   editor->setObjectName(QStringLiteral("pnlEditor"));
@@ -241,7 +233,7 @@ QWidget* FrmMain::createEditPage() {
   editorLayout->setContentsMargins(0, 0, 0, 0);
   editorLayout->setSpacing(0);
   editorLayout->addWidget(bar);
-  editorLayout->addWidget(editArea, 1);
+  editorLayout->addWidget(m_eeEdit, 1);
 
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("tsEdit"));
@@ -296,7 +288,14 @@ QWidget* FrmMain::createToolPane() {
 
 void FrmMain::bind(const char* actionName, void (FrmMain::*handler)()) {
   connect(action(actionName), &QAction::triggered, this,
-          [this, handler] { runCommand(this, [this, handler] { (this->*handler)(); }); });
+          [this, handler] { run([this, handler] { (this->*handler)(); }); });
+}
+
+void FrmMain::run(const std::function<void()>& command) {
+  runCommand(this, [&] {
+    command();
+    saveNameCodes();
+  });
 }
 
 void FrmMain::bindCommands() {
@@ -312,9 +311,9 @@ void FrmMain::bindCommands() {
   bind("actOption", &FrmMain::actOptionExecute);
   bind("actChangeHistory", &FrmMain::actChangeHistoryExecute);
   connect(m_cbFileListExtract->lineEdit(), &QLineEdit::returnPressed, this,
-          [this] { runCommand(this, [this] { actFileListExtractExecute(); }); });
+          [this] { run([this] { actFileListExtractExecute(); }); });
   connect(m_cbFileListExtract, &FilterComboBox::popupAboutToShow, this,
-          [this] { runCommand(this, [this] { cbFileListExtractDropDown(); }); });
+          [this] { run([this] { cbFileListExtractDropDown(); }); });
 }
 
 // ---- start-up and shutdown ----
@@ -328,7 +327,7 @@ void FrmMain::showEvent(QShowEvent* event) {
 
 void FrmMain::FormShow() {
   auto* dropFilter = new FileDropFilter(
-      this, [this](std::vector<std::string> paths) { runCommand(this, [&] { addPaths(paths); }); },
+      this, [this](std::vector<std::string> paths) { run([&] { addPaths(paths); }); },
       this);
   qApp->installEventFilter(dropFilter);
   qApp->installEventFilter(this);
@@ -337,7 +336,7 @@ void FrmMain::FormShow() {
   m_pcEdit->setCurrentIndex(0);
   appendShortcutTextsToHints();
   setWindowTitle(kMainTitle);
-  runCommand(this, [this] {
+  run([this] {
     const auto table = m_setup.dataFolder / "ValidFileNameChar.rld";
     if (platform::fileExists(table))
       if (auto rules = platform::readRuleFile(table)) m_option->setFileNameCharTable(*rules);
@@ -377,7 +376,7 @@ void FrmMain::writeSettings() {
   settings.fuzzy = m_cbRegFuzzy->isChecked();
   platform::writeProgramSettings(m_setup.settingsFile, settings);
   platform::writeRuleFile(m_setup.dataFolder / "ValidFileNameChar.rld", m_option->fileNameCharTable());
-  if (m_setup.codec) m_setup.codec->save();
+  saveNameCodes();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) { FormClose(event); }
@@ -417,6 +416,11 @@ void FrmMain::addPaths(const std::vector<std::string>& nativePaths) {
     rows.push_back(rename::splitPath(*internal));
   }
   m_model->append(std::move(rows));
+}
+
+// A command may have given new codes to characters outside code page 932 (a dropped name, a
+// typed filter): the table is written before anything else can refer to them.
+void FrmMain::saveNameCodes() {
   if (m_setup.codec) m_setup.codec->save();
 }
 
@@ -536,7 +540,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   // Key events go to the focus widget first (and then up to its parents): acting only on the
   // event sent to the list itself deletes once.
   if (key->key() != Qt::Key_Delete || key->isAutoRepeat() || watched != m_lvFileList) return false;
-  runCommand(this, [this] { actFileListDelExecute(); });
+  run([this] { actFileListDelExecute(); });
   return false;
 }
 

@@ -14,13 +14,13 @@
 #include <QMainWindow>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class QCheckBox;
 class QLabel;
-class QPlainTextEdit;
 class QTabWidget;
 class QToolBar;
 class QTreeView;
@@ -31,6 +31,7 @@ class NameCodec;
 
 namespace namitra::app {
 
+class EditorWidget;
 class FilterComboBox;
 class FrmHistory;
 class FrmOption;
@@ -54,6 +55,7 @@ class FrmMain : public QMainWindow {
   MessageLog& messageLog() { return *m_log; }
   FrmOption& options() { return *m_option; }
   FrmHistory& history() { return *m_history; }
+  EditorWidget& editText() { return *m_eeEdit; }
 
   // Appends one row per path, in order (native bytes, as dropped or given on the command line).
   void addPaths(const std::vector<std::string>& nativePaths);
@@ -97,6 +99,9 @@ class FrmMain : public QMainWindow {
   void cbFileListExtractDropDown();
   void mnuViewClick();
   std::vector<std::string> loadFilterHistory();
+  void saveNameCodes();
+  // Runs one command through the general error dialog and keeps the name codes it assigned.
+  void run(const std::function<void()>& command);
 
   MainWindowSetup m_setup;
   QHash<QString, QAction*> m_actions;
@@ -107,7 +112,8 @@ class FrmMain : public QMainWindow {
   FilterComboBox* m_cbFileListExtract = nullptr;
   QLabel* m_lblLVDescription = nullptr;
   QLabel* m_lblEditDescription = nullptr;
-  QPlainTextEdit* m_eeMessage = nullptr;
+  EditorWidget* m_eeEdit = nullptr;
+  EditorWidget* m_eeMessage = nullptr;
   QLabel* m_statusPanel = nullptr;
   std::unique_ptr<MessageLog> m_log;
   std::unique_ptr<FrmOption> m_option;

@@ -1,10 +1,8 @@
 #include "app/message_log.h"
 
 #include "app/display_text.h"
+#include "app/editor/editor_widget.h"
 
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <QTime>
 
 namespace namitra::app {
@@ -14,26 +12,23 @@ QString timeStampedLine(const QString& message) {
                                       message);
 }
 
-MessageLog::MessageLog(QPlainTextEdit* pane) : m_pane(pane) {}
+MessageLog::MessageLog(EditorWidget* pane) : m_pane(pane) {}
 
 void MessageLog::AddMessage(std::string_view message) { AddMessage(toDisplayText(message)); }
 
 void MessageLog::AddMessage(const QString& message) {
-  m_pane->appendPlainText(timeStampedLine(message));
-  QTextCursor end = m_pane->textCursor();
-  end.movePosition(QTextCursor::End);
-  end.movePosition(QTextCursor::StartOfBlock);
-  m_pane->setTextCursor(end);
-  m_pane->ensureCursorVisible();
+  editor::TextEditor& log = m_pane->editor();
+  log.addLine(fromDisplayText(timeStampedLine(message)));
+  // One past the last line: the editor clamps it to the end of the text.
+  log.MoveCaret(log.lineCount(), 0);
+  log.ScrollCaretIntoView();
 }
 
-}  // namespace namitra::app
-
-namespace namitra::app {
-
 QStringList MessageLog::lines() const {
-  const QString text = m_pane->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+  QStringList lines;
+  const editor::TextEditor& log = m_pane->editor();
+  for (int i = 0; i < log.lineCount(); ++i) lines << toDisplayText(log.line(i));
+  return lines;
 }
 
 }  // namespace namitra::app

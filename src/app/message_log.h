@@ -7,18 +7,19 @@
 // that begins with "■" says it finished.
 #pragma once
 
-#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <string_view>
 
-class QPlainTextEdit;
 
 namespace namitra::app {
 
+class EditorWidget;
+
 class MessageLog {
  public:
-  explicit MessageLog(QPlainTextEdit* pane);
+  explicit MessageLog(EditorWidget* pane);
 
   // `message` is Shift-JIS text.
   void AddMessage(std::string_view message);
@@ -29,7 +30,7 @@ class MessageLog {
   QStringList lines() const;
 
  private:
-  QPlainTextEdit* m_pane;
+  EditorWidget* m_pane;
 };
 
 // The line the log shows for `message` at the current time of day.

@@ -31,6 +31,10 @@ std::string homeFolder() {
 
 }  // namespace
 
+bool isSystemInstallFolder(const std::filesystem::path& folder) {
+  return folder.string().starts_with("/usr/");
+}
+
 std::filesystem::path chooseDataFolder(const DataFolderInputs& inputs) {
   if (!inputs.dataDirOverride.empty()) return withTrailingSlash(inputs.dataDirOverride);
   if (inputs.executableFolderWritable) return withTrailingSlash(inputs.executableFolder);
@@ -43,7 +47,8 @@ std::filesystem::path chooseDataFolder(const DataFolderInputs& inputs) {
 std::filesystem::path dataFolder() {
   DataFolderInputs inputs;
   inputs.executableFolder = ExecutableFolder();
-  inputs.executableFolderWritable = access(inputs.executableFolder.c_str(), W_OK) == 0;
+  inputs.executableFolderWritable = access(inputs.executableFolder.c_str(), W_OK) == 0 &&
+                                    !isSystemInstallFolder(inputs.executableFolder);
   inputs.dataDirOverride = environment("NAMITRA_DATA_DIR");
   inputs.xdgConfigHome = environment("XDG_CONFIG_HOME");
   if (!inputs.executableFolderWritable) inputs.home = homeFolder();

@@ -8,7 +8,7 @@
 //
 // The folder is decided on every call from the current environment, and created when it is
 // missing. Whether the executable's folder is writable is asked with access(W_OK); for root
-// that is true almost everywhere, so root running an installed program writes beside it.
+// that is true almost everywhere, so a folder below /usr/ never counts as writable.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +28,10 @@ struct DataFolderInputs {
 // The data folder for these inputs, with its trailing "/". An XDG_CONFIG_HOME that is not an
 // absolute path is ignored, as the XDG base directory rules say.
 std::filesystem::path chooseDataFolder(const DataFolderInputs& inputs);
+
+// True for a folder of an installed program (below /usr/), which counts as not writable even
+// for root, so that settings never land beside the installed executable.
+bool isSystemInstallFolder(const std::filesystem::path& folder);
 
 // The data folder of this run (see above), created when missing; its string ends with "/".
 std::filesystem::path dataFolder();

@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: start-up and shutdown with real files in a
 // scratch data folder, drops of file URIs, the file-list commands and the view commands.
 #include "app/display_text.h"
+#include "app/editor/editor_widget.h"
 #include "app/frm_main.h"
 #include "app/frm_option.h"
 #include "app/message_log.h"
@@ -9,6 +10,7 @@
 #include "sjis/codec.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -67,10 +70,12 @@ class FrmMainTest : public testing::Test {
 
   QTemporaryDir m_dir;
   fs::path m_settingsFile;
-  platform::NameCodec m_codec;
+  platform::NameCodec m_codec{folder() / "NameCodes.tbl"};
 };
 
+// Drops arrive at the widget under the pointer: the viewport, for a scrolling pane.
 void dropUris(QWidget* target, const QByteArray& uris) {
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(target)) target = area->viewport();
   QMimeData mime;
   mime.setData(QStringLiteral("text/uri-list"), uris);
   QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -175,9 +180,35 @@ TEST_F(FrmMainTest, DropsAnywhereOnTheWindowAddRows) {
   EXPECT_EQ(window->fileList().list().row(2), (rename::FileEntry{"/d/", "photos", ""}));
   const std::string cafe = window->fileList().list().row(3).name;
   EXPECT_EQ(m_codec.toNative(cafe), "caf\xC3\xA9.jpg");
+  // The code given to é is stored at once, so files written later mean the same next run.
+  EXPECT_NE(fileBytes(folder() / "NameCodes.tbl").find("U+00E9"), std::string::npos);
   EXPECT_EQ(window->fileList().data(window->fileList().index(3, 1), Qt::DisplayRole).toString(),
             QString::fromUtf8("café.jpg"));
   EXPECT_EQ(static_cast<QTabWidget*>(child(*window, "pcMain"))->currentIndex(), 1);
+}
+
+TEST_F(FrmMainTest, DropsOnTheEditTextAddRowsAndLeaveItsTextAlone) {
+  auto window = openWindow();
+  window->action("actViewEdit")->trigger();
+  dropUris(&window->editText(), "file:///d/a.txt\r\n");
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"a.txt"}));
+  EXPECT_EQ(window->editText().editor().text(), "");
+}
+
+TEST_F(FrmMainTest, LogLinesAreTimeStampedAndTheNewestIsAlwaysInView) {
+  auto window = openWindow();
+  for (int i = 0; i < 40; ++i) window->messageLog().AddMessage(QStringLiteral("line %1").arg(i));
+  auto* log = window->findChild<EditorWidget*>("eeMessage");
+  ASSERT_NE(log, nullptr);
+  log->editor().setTopRow(0);
+  window->action("actFileListClear")->trigger();
+  const QStringList lines = window->messageLog().lines();
+  ASSERT_EQ(lines.size(), 41);
+  EXPECT_TRUE(QRegularExpression(QString::fromUtf8("^\\[\\d{1,2}:\\d\\d:\\d\\d\\]■FileListのクリア$"))
+                  .match(lines.back()).hasMatch()) << lines.back().toStdString();
+  const editor::TextEditor& model = log->editor();
+  EXPECT_GE(model.topRow() + model.visibleRows(), 41);
+  EXPECT_GT(model.topRow(), 0);
 }
 
 TEST_F(FrmMainTest, ClearEmptiesTheListAndShowsTheHints) {

@@ -57,5 +57,12 @@ TEST(DataFolderTest, HonoursTheOverrideAndCreatesTheFolder) {
   EXPECT_TRUE(std::filesystem::is_directory(wanted));
 }
 
+TEST(DataFolderTest, FoldersBelowUsrAreSystemInstalls) {
+  EXPECT_TRUE(isSystemInstallFolder("/usr/bin/"));
+  EXPECT_TRUE(isSystemInstallFolder("/usr/local/bin/"));
+  EXPECT_FALSE(isSystemInstallFolder("/home/u/usr/bin/"));
+  EXPECT_FALSE(isSystemInstallFolder("/opt/namitra/"));
+}
+
 }  // namespace
 }  // namespace namitra::platform
