@@ -61,12 +61,19 @@ TextEditor::TextEditor() { m_marks.fill(-1); }
 std::string TextEditor::text() const { return joinRows(m_rows); }
 
 void TextEditor::setText(std::string_view text) {
-  m_history.clear();
-  m_rows.clear();
+  std::vector<Row> rows;
   std::vector<std::string_view> lines = splitLines(text);
-  m_rows.reserve(lines.size());
-  for (std::string_view line : lines) m_rows.push_back({std::string(line), RowEnd::CrLf});
-  if (!m_rows.empty() && !endsWithLineBreak(text)) m_rows.back().end = RowEnd::Eof;
+  rows.reserve(lines.size());
+  for (std::string_view line : lines) rows.push_back({std::string(line), RowEnd::CrLf});
+  if (!rows.empty() && !endsWithLineBreak(text)) rows.back().end = RowEnd::Eof;
+  replaceWholeText(std::move(rows));
+}
+
+// Setting or clearing the whole text starts afresh: no history, caret and view at the top, no
+// marks.
+void TextEditor::replaceWholeText(std::vector<Row> rows) {
+  m_history.clear();
+  m_rows = std::move(rows);
   m_caret = {};
   m_anchor.reset();
   m_marks.fill(-1);
@@ -184,16 +191,7 @@ void TextEditor::putLine(int index, std::string_view text) {
   caretAfterRows(index, new_count);
 }
 
-void TextEditor::clearLines() {
-  m_rows.clear();
-  m_history.clear();
-  m_caret = {};
-  m_anchor.reset();
-  m_marks.fill(-1);
-  m_topRow = 0;
-  m_leftColumn = 0;
-  notify(kTextChanged | kCaretMoved | kViewScrolled | kModeChanged);
-}
+void TextEditor::clearLines() { replaceWholeText({}); }
 
 void TextEditor::beginUpdate() { ++m_updateDepth; }
 

@@ -197,6 +197,7 @@ class TextEditor {
   // Replaces rows without touching the history.
   void putRows(int first, int count, std::vector<Row> rows);
   void moveMarks(int first, int count, int newCount);
+  void replaceWholeText(std::vector<Row> rows);
   std::vector<Row> rowsFromText(int first, int count, std::string_view text) const;
   // Replaces bytes from (fromRow, fromByte) to (toRow, toByte) by `text`; the caret goes after
   // the inserted text.
