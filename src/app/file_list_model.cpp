@@ -43,6 +43,14 @@ void FileListModel::keepNamesContaining(std::string_view text) {
   emit rowsChanged();
 }
 
+void FileListModel::changeNames(const std::function<void(rename::FileList&)>& change) {
+  const std::size_t rows = m_list.size();
+  change(m_list);
+  Q_ASSERT_X(m_list.size() == rows, "FileListModel::changeNames", "rows added or removed");
+  if (rows > 0) emit dataChanged(index(0, 0), index(static_cast<int>(rows) - 1, 2));
+  emit rowsChanged();
+}
+
 void FileListModel::setPlannedName(std::size_t row, std::string name) {
   m_list.row(row).plannedName = std::move(name);
   const QModelIndex cell = index(static_cast<int>(row), 2);

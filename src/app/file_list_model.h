@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <vector>
 
 namespace namitra::app {
@@ -26,6 +27,9 @@ class FileListModel : public QAbstractTableModel {
   void removeRows(const std::vector<std::size_t>& indices);
   void sortBy(rename::FileListColumn column);
   void keepNamesContaining(std::string_view text);
+  // Lets `change` rewrite names of the rows in place (it must not add or remove rows); the view
+  // is told once.
+  void changeNames(const std::function<void(rename::FileList&)>& change);
   // Replaces the planned name (or the current name) of row i.
   void setPlannedName(std::size_t row, std::string name);
   void setCurrentName(std::size_t row, std::string name);

@@ -15,6 +15,7 @@
 #include "platform/program_settings.h"
 #include "platform/rule_file.h"
 #include "rename/dropped_paths.h"
+#include "rename/name_round_trip.h"
 #include "rename/recent_list.h"
 #include "sjis/codec.h"
 
@@ -310,6 +311,15 @@ void FrmMain::bindCommands() {
   bind("actClose", &FrmMain::actCloseExecute);
   bind("actOption", &FrmMain::actOptionExecute);
   bind("actChangeHistory", &FrmMain::actChangeHistoryExecute);
+  bind("actEditCopyFromOldName", &FrmMain::actEditCopyFromOldNameExecute);
+  bind("actEditClear", &FrmMain::actEditClearExecute);
+  bind("actEditPaste", &FrmMain::actEditPasteExecute);
+  bind("actEditUndo", &FrmMain::actEditUndoExecute);
+  bind("actEditRedo", &FrmMain::actEditRedoExecute);
+  bind("actFileListSwapOldNew", &FrmMain::actFileListSwapOldNewExecute);
+  connect(m_pcMain, &QTabWidget::currentChanged, this, [this](int page) {
+    run([this, page] { page == 0 ? tsFileListShow() : tsEditShow(); });
+  });
   connect(m_cbFileListExtract->lineEdit(), &QLineEdit::returnPressed, this,
           [this] { run([this] { actFileListExtractExecute(); }); });
   connect(m_cbFileListExtract, &FilterComboBox::popupAboutToShow, this,
@@ -484,6 +494,46 @@ void FrmMain::actFileListExtractEditExecute() {
   m_option->loadLists();
   setEnabled(false);
   m_option->showListPage(FrmOption::FilterListPage);
+}
+
+// ---- the name round trip ----
+
+void FrmMain::log(const std::optional<std::string>& line) {
+  if (line) m_log->AddMessage(*line);
+}
+
+void FrmMain::tsEditShow() { log(rename::editPageShown(m_eeEdit->editor(), m_model->list())); }
+
+// Leaving the edit page cleans the names and, when the counts match, makes them the planned names.
+void FrmMain::tsFileListShow() {
+  m_model->changeNames([this](rename::FileList& list) {
+    rename::ApplyNameCharRules(m_eeEdit->editor(), list, m_option->fileNameCharTable(),
+                               m_option->tabReplacement());
+  });
+}
+
+void FrmMain::actEditCopyFromOldNameExecute() {
+  log(rename::actEditCopyFromOldName(m_eeEdit->editor(), m_model->list()));
+}
+
+void FrmMain::actEditClearExecute() { log(rename::actEditClear(m_eeEdit->editor())); }
+
+// The tool-bar buttons take no focus, so these act on the edit text the user was typing in, and
+// on nothing when the focus is elsewhere (a tool's input box).
+void FrmMain::actEditPasteExecute() { rename::actEditPaste(m_eeEdit->editor(), m_eeEdit->hasFocus()); }
+
+void FrmMain::actEditUndoExecute() {
+  if (m_eeEdit->hasFocus()) m_eeEdit->editor().Undo();
+}
+
+void FrmMain::actEditRedoExecute() {
+  if (m_eeEdit->hasFocus()) m_eeEdit->editor().Redo();
+}
+
+void FrmMain::actFileListSwapOldNewExecute() {
+  std::optional<std::string> line;
+  m_model->changeNames([&](rename::FileList& list) { line = rename::actFileListSwapOldNew(list); });
+  log(line);
 }
 
 // ---- views ----

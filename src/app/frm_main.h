@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,12 @@ class FrmMain : public QMainWindow {
   void actCloseExecute();
   void actOptionExecute();
   void actChangeHistoryExecute();
+  void actEditCopyFromOldNameExecute();
+  void actEditClearExecute();
+  void actEditPasteExecute();
+  void actEditUndoExecute();
+  void actEditRedoExecute();
+  void actFileListSwapOldNewExecute();
 
  protected:
   bool event(QEvent* event) override;
@@ -95,6 +102,9 @@ class FrmMain : public QMainWindow {
   void readSettings();
   void writeSettings();
   void lvFileListChange();
+  void tsFileListShow();
+  void tsEditShow();
+  void log(const std::optional<std::string>& line);
   void lvFileListColumnClick(int column);
   void cbFileListExtractDropDown();
   void mnuViewClick();

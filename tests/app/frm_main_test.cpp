@@ -13,6 +13,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -339,6 +340,80 @@ TEST_F(FrmMainTest, FailedShutdownWriteAsksAndCanKeepTheWindowOpen) {
 
   answerNextMessageBox(QMessageBox::Yes);
   EXPECT_TRUE(window->close());
+}
+
+std::vector<std::string> plannedNames(FrmMain& window) {
+  std::vector<std::string> result;
+  for (const auto& row : window.fileList().list().rows()) result.push_back(row.plannedName);
+  return result;
+}
+
+TEST_F(FrmMainTest, EnteringTheEditTabFillsAnEmptyTextAndLeavingItSetsPlannedNames) {
+  auto window = openWindow({"/d/a.jpg", "/d/b.jpg", "/d/c.jpg"});
+  editor::TextEditor& edit = window->editText().editor();
+  window->action("actViewEdit")->trigger();
+  EXPECT_EQ(edit.text(), "a.jpg\r\nb.jpg\r\nc.jpg\r\n");
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■FileListから一覧を取り込みました"));
+
+  edit.setText("photo001.jpg\r\nx/y:z?.jpg\r\nta\tb.jpg");
+  window->action("actViewFileList")->trigger();
+  EXPECT_EQ(plannedNames(*window),
+            (std::vector<std::string>{"photo001.jpg", "xyz.jpg", "ta b.jpg"}));
+  EXPECT_EQ(edit.text(), "photo001.jpg\r\nxyz.jpg\r\nta b.jpg");  // the user sees the cleaned text
+  EXPECT_EQ(window->fileList().data(window->fileList().index(1, 2), Qt::DisplayRole).toString(),
+            QStringLiteral("xyz.jpg"));
+
+  // Text already there is kept on entering; a count mismatch on leaving changes nothing.
+  const int lines = window->messageLog().lines().size();
+  edit.setText("only one line");
+  window->action("actViewEdit")->trigger();
+  EXPECT_EQ(edit.text(), "only one line");
+  window->action("actViewFileList")->trigger();
+  EXPECT_EQ(plannedNames(*window)[0], "photo001.jpg");
+  EXPECT_EQ(window->messageLog().lines().size(), lines);
+}
+
+TEST_F(FrmMainTest, SwapExchangesNamesOnlyWhenEveryPlannedNameIsSet) {
+  auto window = openWindow({"/d/a", "/d/b"});
+  window->action("actFileListSwapOldNew")->trigger();
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> 変換後の名前に空白があるようです"));
+  window->action("actViewEdit")->trigger();
+  window->editText().editor().setText("A\r\nB");
+  window->action("actViewFileList")->trigger();
+  window->action("actFileListSwapOldNew")->trigger();
+  EXPECT_EQ(names(*window), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(plannedNames(*window), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■古い名前と新しい名前を入れ替えました"));
+  window->action("actFileListClear")->trigger();
+  window->action("actFileListSwapOldNew")->trigger();
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> ファイルが何も登録されていません"));
+}
+
+TEST_F(FrmMainTest, EditCommandsActOnlyWhileTheEditTextHasTheFocus) {
+  auto window = openWindow({"/d/a", "/d/b"});
+  window->action("actViewEdit")->trigger();
+  editor::TextEditor& edit = window->editText().editor();
+  window->editText().setFocus();
+  edit.MoveCaret(0, 1);
+  edit.ReplaceSelection("x");
+  ASSERT_EQ(edit.text(), "ax\r\nb\r\n");
+
+  QApplication::clipboard()->setText(QStringLiteral("P"));
+  child(*window, "pcEdit")->setFocus();  // the tool pane, not the edit text
+  window->action("actEditUndo")->trigger();
+  window->action("actEditPaste")->trigger();
+  EXPECT_EQ(edit.text(), "ax\r\nb\r\n");
+
+  window->editText().setFocus();
+  window->action("actEditUndo")->trigger();
+  EXPECT_EQ(edit.text(), "a\r\nb\r\n");
+  window->action("actEditRedo")->trigger();
+  window->action("actEditPaste")->trigger();
+  EXPECT_EQ(edit.text(), "axP\r\nb\r\n");
+
+  window->action("actEditClear")->trigger();
+  EXPECT_EQ(edit.text(), "");
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■編集用テキストのクリア"));
 }
 
 }  // namespace

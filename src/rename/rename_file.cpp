@@ -1,0 +1,177 @@
+#include "rename/rename_file.h"
+
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace namitra::rename {
+
+namespace {
+
+constexpr std::size_t kNameMax = 255;
+
+bool isWithinLimits(std::string_view path) {
+  if (path.size() >= PATH_MAX) return false;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end - start > kNameMax) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+RenameStatus lastError() { return {errno}; }
+
+// Copies the data of `in` to `out` and gives `out` the mode and times of `info`.
+bool copyContent(int in, int out, const struct stat& info) {
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    for (ssize_t put = 0; put < got;) {
+      ssize_t wrote = ::write(out, buffer + put, static_cast<std::size_t>(got - put));
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote < 0) return false;
+      put += wrote;
+    }
+  }
+  const struct timespec times[2] = {info.st_atim, info.st_mtim};
+  return ::fchmod(out, info.st_mode & 07777) == 0 && ::futimens(out, times) == 0 && ::fsync(out) == 0;
+}
+
+// Creates a new file at `path` (never an existing one) holding a copy of `from`.
+RenameStatus copyToNewFile(const std::string& from, const std::string& path, const struct stat& info) {
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return lastError();
+  int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    RenameStatus status = lastError();
+    ::close(in);
+    return status;
+  }
+  bool copied = copyContent(in, out, info);
+  RenameStatus status = copied ? RenameStatus{} : lastError();
+  ::close(in);
+  if (::close(out) != 0 && copied) status = lastError();
+  if (!status.ok()) ::unlink(path.c_str());
+  return status;
+}
+
+// A name beside `to` for the copy that will replace it.
+std::string copyNameBeside(const std::string& to, int attempt) {
+  return to + ".namitra-copy-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+}
+
+// The move between two file systems: copy, then delete the source. With replacing allowed the
+// copy is made beside the target and renamed over it, so the old target is replaced only by a
+// complete copy.
+RenameStatus copyAndDelete(const std::string& from, const std::string& to, bool replaceAllowed) {
+  struct stat info {};
+  if (::lstat(from.c_str(), &info) != 0) return lastError();
+  if (!S_ISREG(info.st_mode)) return {EXDEV};  // folders and links are not copied across
+  std::string target = to;
+  RenameStatus status;
+  for (int attempt = 0; replaceAllowed; ++attempt) {
+    target = copyNameBeside(to, attempt);
+    status = copyToNewFile(from, target, info);
+    if (status.error != EEXIST) break;
+  }
+  if (!replaceAllowed) status = copyToNewFile(from, target, info);
+  if (!status.ok()) return status;
+  if (replaceAllowed && ::rename(target.c_str(), to.c_str()) != 0) {
+    status = lastError();
+    ::unlink(target.c_str());
+    return status;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    status = lastError();
+    ::unlink(to.c_str());  // the source stays whole; no second copy is left behind
+    return status;
+  }
+  return {};
+}
+
+bool isFolderPath(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// For file systems without RENAME_NOREPLACE: link refuses an existing target as well.
+RenameStatus linkThenUnlink(const std::string& from, const std::string& to) {
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EXDEV) return copyAndDelete(from, to, false);
+    return lastError();
+  }
+  if (::unlink(from.c_str()) != 0) {
+    RenameStatus status = lastError();
+    ::unlink(to.c_str());
+    return status;
+  }
+  return {};
+}
+
+bool flagUnsupported(int error) { return error == EINVAL || error == ENOSYS || error == ENOTSUP; }
+
+}  // namespace
+
+std::string RenameStatus::reason() const {
+  char buffer[256];
+  return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed) {
+  if (!isWithinLimits(from) || !isWithinLimits(to)) return {ENAMETOOLONG};
+  if (replaceAllowed) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return {};
+    if (errno != EXDEV) return lastError();
+    return copyAndDelete(from, to, true);
+  }
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  const int error = errno;
+  if (error == EXDEV) return copyAndDelete(from, to, false);
+  // EINVAL is also the answer to moving a folder into itself; that is no missing flag.
+  if (flagUnsupported(error) && !isFolderPath(from)) return linkThenUnlink(from, to);
+  return {error};
+}
+
+std::optional<std::vector<DirectoryEntry>> SystemFileAccess::listFolder(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    bool isFolder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat info {};
+      isFolder = ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                 S_ISDIR(info.st_mode);
+    }
+    entries.push_back({std::string(name), isFolder});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+EntryKind SystemFileAccess::entryKind(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return EntryKind::None;
+  return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
+}
+
+std::optional<std::string> SystemFileAccess::storedName(const std::string& folder, std::string_view name) {
+  return platform::storedName(folder, name);
+}
+
+}  // namespace namitra::rename

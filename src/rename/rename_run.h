@@ -1,0 +1,94 @@
+// The rename command (actFileListExecute) and the undo of the change history (actUndo).
+//
+// A run makes its checks in this order, each stopping the run with no file renamed: an empty
+// list, an empty planned name, a full planned path that occurs twice (found in linear time,
+// giving the first row i that has a duplicate and its first duplicate j), a target whose
+// folder cannot be read. Then it asks at most once, through a callback, whether existing files
+// may be replaced, and renames every row as a RenameBatch (rename/rename_batch.h), so that
+// chains and cycles resolve and no row's source is ever replaced. The window shows what the
+// report holds: the log lines (each failure as ">> path: reason", a summary of how many
+// succeeded and failed, the closing line), the error dialog text, and the line and length to
+// select in the edit text.
+//
+// Undo reverses the checked history records, newest first, as one batch with the same rules
+// and never replacing. Records undone are removed and their reverse records appended; a record
+// whose reversal failed stays, unchecked, and the report says how many and why.
+#pragma once
+
+#include "editor/text_editor.h"
+#include "rename/change_history.h"
+#include "rename/file_list.h"
+#include "rename/rename_batch.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace namitra::rename {
+
+// The first row i whose path occurs in another row too, and the first such other row j (j > i
+// by construction); nullopt when every path is unique. Comparison is byte for byte.
+std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string_view>& paths);
+std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string>& paths);
+
+enum class OverwriteAnswer { Yes, No, Cancel };  // a closed dialog counts as Cancel
+
+struct RunCallbacks {
+  // Shows the warning dialog ("警告", buttons Yes, No, Cancel) with the given text.
+  std::function<OverwriteAnswer(const std::string& text)> askOverwrite;
+  ProgressCallback progress;
+  std::size_t progressInterval = 500;
+};
+
+enum class RunOutcome {
+  NothingRegistered,
+  BlankPlannedName,
+  DuplicatePlannedPath,      // show `errorText` in the error dialog, then select
+  DirectoryEntryUnreadable,
+  Cancelled,                 // select
+  Finished,
+};
+
+struct RunReport {
+  RunOutcome outcome = RunOutcome::Finished;
+  std::vector<std::string> log;  // the lines to log, in order
+  std::string errorText;
+  // After the dialog: show the edit page, focus the edit text and select `selectLength` bytes
+  // from the start of line `selectLine` (see selectPlannedName); -1 when nothing is selected.
+  int selectLine = -1;
+  int selectLength = 0;
+  std::size_t succeeded = 0;
+  std::size_t failed = 0;
+  bool askedOverwrite = false;
+  bool overwriteAllowed = false;
+};
+
+// The texts of the two dialogs of a run.
+std::string duplicateErrorText(const std::string& plannedPath);
+std::string overwriteQuestionText(const std::string& plannedName);
+
+RunReport actFileListExecute(const FileList& list, ChangeHistory& history, FileAccess& files,
+                             const NativeName& native, const RunCallbacks& callbacks);
+
+// The caret to column 0 of `line` and `length` bytes selected from there.
+void selectPlannedName(editor::TextEditor& edit, int line, int length);
+
+struct UndoReport {
+  std::size_t undone = 0;
+  std::size_t failed = 0;
+  std::string firstReason;  // the reason of the first reversal that failed
+
+  // The status bar text of the history window: empty when everything was undone, else
+  // "N件を元に戻せませんでした: reason".
+  std::string statusText() const;
+};
+
+// actUndo after the answer Yes to kUndoQuestion.
+UndoReport undoCheckedRecords(ChangeHistory& history, FileAccess& files, const NativeName& native,
+                              const ProgressCallback& progress = {});
+
+}  // namespace namitra::rename
