@@ -54,7 +54,9 @@ Answer answerOf(QMessageBox::StandardButton button) {
 
 Answer ask(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
-  QMessageBox box(icon, title, text, buttons, parent);
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QMessageBox box(icon, title, shown, buttons, parent);
   for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok})
     if (QAbstractButton* b = box.button(button)) b->setText(buttonText(button));
   box.setDefaultButton(defaultButton);

@@ -15,7 +15,9 @@
 #include "platform/program_settings.h"
 #include "platform/rule_file.h"
 #include "rename/dropped_paths.h"
+#include "rename/messages.h"
 #include "rename/name_round_trip.h"
+#include "rename/rename_run.h"
 #include "rename/recent_list.h"
 #include "sjis/codec.h"
 
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -103,7 +106,8 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   statusBar()->addWidget(m_statusPanel, 1);
 
   m_option = std::make_unique<FrmOption>(m_setup.dataFolder);
-  m_history = std::make_unique<FrmHistory>();
+  m_history = std::make_unique<FrmHistory>(
+      m_files, m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre());
   connect(m_option.get(), &FrmOption::closed, this, [this] { setEnabled(true); });
   connect(m_model, &FileListModel::rowsChanged, this, &FrmMain::lvFileListChange);
   bindCommands();
@@ -317,6 +321,7 @@ void FrmMain::bindCommands() {
   bind("actEditUndo", &FrmMain::actEditUndoExecute);
   bind("actEditRedo", &FrmMain::actEditRedoExecute);
   bind("actFileListSwapOldNew", &FrmMain::actFileListSwapOldNewExecute);
+  bind("actFileListExecute", &FrmMain::actFileListExecuteExecute);
   connect(m_pcMain, &QTabWidget::currentChanged, this, [this](int page) {
     run([this, page] { page == 0 ? tsFileListShow() : tsEditShow(); });
   });
@@ -534,6 +539,52 @@ void FrmMain::actFileListSwapOldNewExecute() {
   std::optional<std::string> line;
   m_model->changeNames([&](rename::FileList& list) { line = rename::actFileListSwapOldNew(list); });
   log(line);
+}
+
+// ---- the rename run ----
+
+namespace {
+
+rename::OverwriteAnswer overwriteAnswer(QWidget* parent, const std::string& text) {
+  switch (ask(parent, QMessageBox::Warning, toDisplayText(rename::text::kTitleWarning),
+              toDisplayText(text), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+              QMessageBox::Yes)) {
+    case Answer::Yes: return rename::OverwriteAnswer::Yes;
+    case Answer::No: return rename::OverwriteAnswer::No;
+    default: return rename::OverwriteAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+void FrmMain::actFileListExecuteExecute() {
+  QProgressDialog progress(QString::fromUtf8("名前を変更しています..."), QString(), 0, 100, this);
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);
+  progress.setAutoReset(false);
+  rename::RunCallbacks callbacks;
+  callbacks.askOverwrite = [this](const std::string& text) { return overwriteAnswer(this, text); };
+  callbacks.progress = [&progress](std::size_t done, std::size_t total) {
+    progress.setMaximum(static_cast<int>(total));
+    progress.setValue(static_cast<int>(done));
+  };
+  const rename::RunReport report = rename::actFileListExecute(
+      m_model->list(), m_history->changes(), m_files,
+      m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre(),
+      callbacks);
+  progress.reset();
+  for (const std::string& line : report.log) m_log->AddMessage(line);
+  if (report.outcome == rename::RunOutcome::DuplicatePlannedPath)
+    ask(this, QMessageBox::Critical, toDisplayText(rename::text::kTitleError),
+        toDisplayText(report.errorText), QMessageBox::Ok, QMessageBox::Ok);
+  if (report.selectLine >= 0) selectInEditText(report.selectLine, report.selectLength);
+}
+
+// Shows the edit page with the caret on `line` and the planned name there selected.
+void FrmMain::selectInEditText(int line, int length) {
+  m_pcMain->setCurrentIndex(1);
+  m_eeEdit->setFocus();
+  rename::selectPlannedName(m_eeEdit->editor(), line, length);
 }
 
 // ---- views ----

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/file_list_model.h"
+#include "rename/rename_file.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -79,6 +80,7 @@ class FrmMain : public QMainWindow {
   void actEditUndoExecute();
   void actEditRedoExecute();
   void actFileListSwapOldNewExecute();
+  void actFileListExecuteExecute();
 
  protected:
   bool event(QEvent* event) override;
@@ -105,6 +107,7 @@ class FrmMain : public QMainWindow {
   void tsFileListShow();
   void tsEditShow();
   void log(const std::optional<std::string>& line);
+  void selectInEditText(int line, int length);
   void lvFileListColumnClick(int column);
   void cbFileListExtractDropDown();
   void mnuViewClick();
@@ -127,6 +130,7 @@ class FrmMain : public QMainWindow {
   QLabel* m_statusPanel = nullptr;
   std::unique_ptr<MessageLog> m_log;
   std::unique_ptr<FrmOption> m_option;
+  rename::SystemFileAccess m_files;
   std::unique_ptr<FrmHistory> m_history;
   bool m_shown = false;
   QCheckBox* m_cbRegMatchCase = nullptr;

@@ -2,6 +2,7 @@
 // scratch data folder, drops of file URIs, the file-list commands and the view commands.
 #include "app/display_text.h"
 #include "app/editor/editor_widget.h"
+#include "app/frm_history.h"
 #include "app/frm_main.h"
 #include "app/frm_option.h"
 #include "app/message_log.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -414,6 +416,92 @@ TEST_F(FrmMainTest, EditCommandsActOnlyWhileTheEditTextHasTheFocus) {
   window->action("actEditClear")->trigger();
   EXPECT_EQ(edit.text(), "");
   EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■編集用テキストのクリア"));
+}
+
+class RenameRunTest : public FrmMainTest {
+ protected:
+  void SetUp() override {
+    FrmMainTest::SetUp();
+    fs::create_directory(folder() / "files");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) writeFile(files() / name, name);
+  }
+  fs::path files() const { return folder() / "files"; }
+  std::vector<std::string> filePaths() const {
+    return {(files() / "a.jpg").string(), (files() / "b.jpg").string(), (files() / "c.jpg").string()};
+  }
+  // Types the planned names into the edit text and goes back to the list.
+  void plan(FrmMain& window, const std::string& text) {
+    window.action("actViewEdit")->trigger();
+    window.editText().editor().setText(text);
+    window.action("actViewFileList")->trigger();
+  }
+};
+
+TEST_F(RenameRunTest, OneRequestEndToEnd) {
+  auto window = openWindow(filePaths());
+  plan(*window, "photo001.jpg\r\nphoto002.jpg\r\nphoto003.jpg");
+  window->action("actFileListExecute")->trigger();
+  EXPECT_EQ(fileBytes(files() / "photo001.jpg"), "a.jpg");
+  EXPECT_EQ(fileBytes(files() / "photo003.jpg"), "c.jpg");
+  EXPECT_FALSE(fs::exists(files() / "a.jpg"));
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■名前変換を終了しました"));
+  QTreeWidget* history = window->history().historyList();
+  ASSERT_EQ(history->topLevelItemCount(), 3);
+  EXPECT_EQ(history->topLevelItem(0)->text(1), QStringLiteral("a.jpg"));
+  EXPECT_EQ(history->topLevelItem(0)->text(2), QStringLiteral("photo001.jpg"));
+
+  for (int row = 0; row < 3; ++row) history->topLevelItem(row)->setCheckState(0, Qt::Checked);
+  QString question;
+  answerNextMessageBox(QMessageBox::Yes, &question);
+  window->history().action("actUndo")->trigger();
+  EXPECT_TRUE(question.contains(QString::fromUtf8("それでも実行しますか")));
+  EXPECT_EQ(fileBytes(files() / "a.jpg"), "a.jpg");
+  EXPECT_FALSE(fs::exists(files() / "photo001.jpg"));
+  ASSERT_EQ(history->topLevelItemCount(), 3);  // the three reverse records
+  EXPECT_EQ(history->topLevelItem(0)->text(1), QStringLiteral("photo003.jpg"));
+  EXPECT_EQ(window->history().statusText(), QString());
+}
+
+TEST_F(RenameRunTest, DuplicatePlannedNamesStopTheRunAndSelectTheSecond) {
+  auto window = openWindow(filePaths());
+  plan(*window, "x.txt\r\ny.txt\r\nx.txt");
+  QString error;
+  answerNextMessageBox(QMessageBox::Ok, &error);
+  window->action("actFileListExecute")->trigger();
+  EXPECT_TRUE(error.startsWith(QLatin1Char('"') + toDisplayText(window->fileList().list().row(0).plannedPath())));
+  EXPECT_TRUE(fs::exists(files() / "a.jpg"));
+  EXPECT_EQ(static_cast<QTabWidget*>(child(*window, "pcMain"))->currentIndex(), 1);
+  EXPECT_EQ(window->focusWidget(), &window->editText());
+  EXPECT_EQ(window->editText().editor().caret().row, 2);
+  EXPECT_EQ(window->editText().editor().selectedText(), "x.txt");
+}
+
+TEST_F(RenameRunTest, AnExistingTargetIsKeptAndTheFailureIsLogged) {
+  writeFile(files() / "taken.jpg", "someone else");
+  auto window = openWindow(filePaths());
+  plan(*window, "z.jpg\r\ntaken.jpg\r\nw.jpg");
+  window->action("actFileListExecute")->trigger();  // the stored name matches: no question
+  EXPECT_EQ(fileBytes(files() / "taken.jpg"), "someone else");
+  EXPECT_EQ(fileBytes(files() / "b.jpg"), "b.jpg");
+  EXPECT_EQ(fileBytes(files() / "z.jpg"), "a.jpg");
+  EXPECT_EQ(fileBytes(files() / "w.jpg"), "c.jpg");
+  const QStringList lines = window->messageLog().lines();
+  ASSERT_GE(lines.size(), 3);
+  EXPECT_TRUE(lines[lines.size() - 3].contains(QStringLiteral("taken.jpg")));
+  EXPECT_TRUE(lines[lines.size() - 3].section(QLatin1Char(']'), 1).startsWith(QStringLiteral(">> ")));
+  EXPECT_TRUE(lines[lines.size() - 2].contains(QString::fromUtf8("失敗 1件")));
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■名前変換を終了しました"));
+  EXPECT_EQ(window->history().historyList()->topLevelItemCount(), 2);
+}
+
+TEST_F(RenameRunTest, ACycleIsRenamedWithoutLosingAFile) {
+  auto window = openWindow(filePaths());
+  plan(*window, "b.jpg\r\nc.jpg\r\na.jpg");
+  window->action("actFileListExecute")->trigger();
+  EXPECT_EQ(fileBytes(files() / "b.jpg"), "a.jpg");
+  EXPECT_EQ(fileBytes(files() / "c.jpg"), "b.jpg");
+  EXPECT_EQ(fileBytes(files() / "a.jpg"), "c.jpg");
+  EXPECT_EQ(std::distance(fs::directory_iterator(files()), fs::directory_iterator()), 3);
 }
 
 }  // namespace
