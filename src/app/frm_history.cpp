@@ -55,6 +55,8 @@ FrmHistory::FrmHistory(rename::FileAccess& files, rename::NativeName native, QWi
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->header()->setSectionsClickable(false);
+  m_list->setColumnWidth(0, 200);
+  m_list->setColumnWidth(1, 160);
   m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
   auto* separator = new QAction(this);
   separator->setSeparator(true);

@@ -617,7 +617,12 @@ void FrmMain::actOptionExecute() {
 }
 
 void FrmMain::actChangeHistoryExecute() {
-  m_history->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if (!m_historyShownBefore) {
+    m_historyShownBefore = true;
+    QRect frame = m_history->frameGeometry();
+    frame.moveCenter(frameGeometry().center());
+    m_history->move(frame.topLeft());
+  }
   m_history->show();
   m_history->raise();
   m_history->activateWindow();

@@ -133,6 +133,7 @@ class FrmMain : public QMainWindow {
   rename::SystemFileAccess m_files;
   std::unique_ptr<FrmHistory> m_history;
   bool m_shown = false;
+  bool m_historyShownBefore = false;
   QCheckBox* m_cbRegMatchCase = nullptr;
   QCheckBox* m_cbRegWholeWord = nullptr;
   QCheckBox* m_cbRegRegexp = nullptr;
