@@ -420,9 +420,9 @@ void FrmMain::addPaths(const std::vector<std::string>& nativePaths) {
   std::vector<rename::FileEntry> rows;
   rows.reserve(nativePaths.size());
   for (const std::string& native : nativePaths) {
-    auto internal = m_setup.codec ? m_setup.codec->toInternal(
-                                        rename::normalizedDroppedPath(native, workingFolder))
-                                  : std::optional(sjis::fromUtf8(native));
+    const std::string path = rename::normalizedDroppedPath(native, workingFolder);
+    auto internal = m_setup.codec ? m_setup.codec->toInternal(path)
+                                  : std::optional(sjis::fromUtf8(path));
     if (!internal) {
       m_log->AddMessage(QString::fromUtf8(">> 文字コードの割り当てが一杯のため登録できません: ") +
                         QString::fromUtf8(native.data(), qsizetype(native.size())));
