@@ -42,6 +42,7 @@ class ChangeHistory {
   const std::vector<HistoryRecord>& records() const { return m_records; }
 
   void append(HistoryRecord record);
+  void reserve(std::size_t records) { m_records.reserve(records); }
   void appendRename(std::string_view from, std::string_view to) { append(historyRecordOf(from, to)); }
   void setChecked(std::size_t i, bool checked) { m_records[i].checked = checked; }
 

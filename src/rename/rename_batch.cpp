@@ -210,9 +210,11 @@ void RenameBatch::execute(bool overwriteAllowed, ChangeHistory& history, const P
   m_interval = interval == 0 ? 1 : interval;
   std::vector<int> state(m_moves.size(), kUnvisited);
   std::vector<std::size_t> position(m_moves.size(), 0);
+  std::vector<std::size_t> chain;  // reused: most chains are a single row
+  history.reserve(history.size() + m_moves.size());
   for (std::size_t start = 0; start < m_moves.size(); ++start) {
     if (state[start] != kUnvisited) continue;
-    std::vector<std::size_t> chain = chainFrom(start, state);
+    chainFrom(start, state, chain);
     for (std::size_t k = 0; k < chain.size(); ++k) position[chain[k]] = k;
     // The chain ends in a cycle when the last row's target is the source of a row on it.
     const std::size_t last = chain.back();
@@ -227,8 +229,9 @@ void RenameBatch::execute(bool overwriteAllowed, ChangeHistory& history, const P
 
 // Follows the rows whose targets are other rows' sources, from `start` until a row with a
 // target of another kind, a row done before, or a row already on the chain.
-std::vector<std::size_t> RenameBatch::chainFrom(std::size_t start, std::vector<int>& state) const {
-  std::vector<std::size_t> chain;
+void RenameBatch::chainFrom(std::size_t start, std::vector<int>& state,
+                            std::vector<std::size_t>& chain) const {
+  chain.clear();
   std::size_t row = start;
   for (;;) {
     state[row] = kOnChain;
@@ -238,7 +241,6 @@ std::vector<std::size_t> RenameBatch::chainFrom(std::size_t start, std::vector<i
     if (state[next] != kUnvisited) break;
     row = next;
   }
-  return chain;
 }
 
 // Each row of the chain waits for the row after it, so the chain runs from its end; a cycle at

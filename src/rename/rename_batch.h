@@ -116,7 +116,7 @@ class RenameBatch {
   void listFolderInto(const std::string& folder, FolderIndex& index) const;
   bool isOnDisk(const FolderIndex& folder, const std::string& path) const;
   TargetFacts surveyTarget(std::size_t i, const FolderIndex& folder) const;
-  std::vector<std::size_t> chainFrom(std::size_t start, std::vector<int>& state) const;
+  void chainFrom(std::size_t start, std::vector<int>& state, std::vector<std::size_t>& chain) const;
   void runChain(const std::vector<std::size_t>& chain, bool endsInCycle, std::size_t cycleStart);
   void runCycle(const std::vector<std::size_t>& cycle);
   void runSingle(std::size_t i);
