@@ -16,10 +16,8 @@ QString generalErrorText(const QString& message) {
 }
 
 void showGeneralError(QWidget* parent, const QString& message) {
-  QMessageBox box(QMessageBox::Critical, kApplicationTitle, generalErrorText(message),
-                  QMessageBox::Ok, parent);
-  box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-  box.exec();
+  ask(parent, QMessageBox::Critical, kApplicationTitle, generalErrorText(message), QMessageBox::Ok,
+      QMessageBox::Ok);
 }
 
 void runCommand(QWidget* parent, const std::function<void()>& command) {

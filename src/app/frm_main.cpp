@@ -106,8 +106,8 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   statusBar()->addWidget(m_statusPanel, 1);
 
   m_option = std::make_unique<FrmOption>(m_setup.dataFolder);
-  m_history = std::make_unique<FrmHistory>(
-      m_files, m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre());
+  m_nativeNames = m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre();
+  m_history = std::make_unique<FrmHistory>(m_files, m_nativeNames);
   connect(m_option.get(), &FrmOption::closed, this, [this] { setEnabled(true); });
   connect(m_model, &FileListModel::rowsChanged, this, &FrmMain::lvFileListChange);
   bindCommands();
@@ -569,9 +569,7 @@ void FrmMain::actFileListExecuteExecute() {
     progress.setValue(static_cast<int>(done));
   };
   const rename::RunReport report = rename::actFileListExecute(
-      m_model->list(), m_history->changes(), m_files,
-      m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre(),
-      callbacks);
+      m_model->list(), m_history->changes(), m_files, m_nativeNames, callbacks);
   progress.reset();
   for (const std::string& line : report.log) m_log->AddMessage(line);
   if (report.outcome == rename::RunOutcome::DuplicatePlannedPath)

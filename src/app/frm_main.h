@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/file_list_model.h"
+#include "rename/rename_batch.h"
 #include "rename/rename_file.h"
 
 #include <QHash>
@@ -131,6 +132,7 @@ class FrmMain : public QMainWindow {
   std::unique_ptr<MessageLog> m_log;
   std::unique_ptr<FrmOption> m_option;
   rename::SystemFileAccess m_files;
+  rename::NativeName m_nativeNames;  // internal names to file-system bytes
   std::unique_ptr<FrmHistory> m_history;
   bool m_shown = false;
   bool m_historyShownBefore = false;
