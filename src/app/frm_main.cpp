@@ -481,10 +481,9 @@ void FrmMain::actFileListExtractExecute() {
   }
   m_model->keepNamesContaining(filter);
   m_log->AddMessage(QString::fromUtf8("■絞り込み終了"));
-  std::vector<std::string> history = loadFilterHistory();
-  rename::promoteRecentEntry(history, filter);
+  std::vector<std::string> history = m_option->filterList();
+  rename::promoteInListFile(m_setup.dataFolder / "Extract.lst", history, filter);
   m_option->setFilterList(history);
-  platform::writeListFile(m_setup.dataFolder / "Extract.lst", history);
 }
 
 void FrmMain::cbFileListExtractDropDown() {

@@ -1,5 +1,6 @@
 #include "rename/recent_list.h"
 
+#include "platform/list_file.h"
 #include "sjis/case.h"
 
 #include <algorithm>
@@ -15,6 +16,13 @@ void promoteRecentEntry(std::vector<std::string>& list, std::string_view entry) 
     return;
   }
   std::rotate(list.begin(), same, same + 1);
+}
+
+void promoteInListFile(const std::filesystem::path& file, std::vector<std::string>& list,
+                       std::string_view entry) {
+  if (auto stored = platform::readListFile(file)) list = std::move(*stored);
+  if (!entry.empty()) promoteRecentEntry(list, entry);
+  platform::writeListFile(file, list);
 }
 
 }  // namespace namitra::rename
