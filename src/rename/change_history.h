@@ -6,12 +6,22 @@
 // in memory only. The history window listens to appends so that every record shows at once.
 // Undo itself lives with the rename run (rename/rename_run.h), which gives it the same
 // ordering rules.
+//
+// A run over 100,000 files appends 100,000 records, so the history stores them compactly: the
+// names in a TextStore, each folder once (records refer to it by number), and per record only
+// views and numbers. `record(i)` builds the value type HistoryRecord on request; `view(i)` gives
+// the stored texts without copying them.
 #pragma once
 
+#include "rename/text_store.h"
+
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace namitra::rename {
@@ -29,6 +39,16 @@ struct HistoryRecord {
   friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
 };
 
+// The stored texts of one record. The views stay valid while records are only appended; they
+// end with removeRows.
+struct HistoryRecordView {
+  std::string_view folder;
+  std::string_view nameBefore;
+  std::string_view nameAfter;
+  std::string_view newFolder;
+  bool checked = false;
+};
+
 // The unchecked record of the rename of `from` to `to` (full paths in the program's text).
 HistoryRecord historyRecordOf(std::string_view from, std::string_view to);
 
@@ -38,12 +58,19 @@ class ChangeHistory {
 
   std::size_t size() const { return m_records.size(); }
   bool empty() const { return m_records.empty(); }
-  const HistoryRecord& record(std::size_t i) const { return m_records[i]; }
-  const std::vector<HistoryRecord>& records() const { return m_records; }
+  HistoryRecord record(std::size_t i) const;
+  HistoryRecordView view(std::size_t i) const;
+  bool isChecked(std::size_t i) const { return m_records[i].checked; }
+  // Every record, oldest first (a copy).
+  std::vector<HistoryRecord> records() const;
 
-  void append(HistoryRecord record);
+  void append(const HistoryRecord& record);
+  // The rename of `from` to `to`, full paths split after their last "/".
+  void appendRename(std::string_view from, std::string_view to);
+  // The rename of folder + nameBefore to newFolder + nameAfter.
+  void appendRename(std::string_view folder, std::string_view nameBefore, std::string_view newFolder,
+                    std::string_view nameAfter);
   void reserve(std::size_t records) { m_records.reserve(records); }
-  void appendRename(std::string_view from, std::string_view to) { append(historyRecordOf(from, to)); }
   void setChecked(std::size_t i, bool checked) { m_records[i].checked = checked; }
 
   // actCheckOnSelectItem: checks every listed row (indices past the end are ignored); no row
@@ -58,7 +85,28 @@ class ChangeHistory {
   void setAppendListener(AppendListener listener) { m_listener = std::move(listener); }
 
  private:
-  std::vector<HistoryRecord> m_records;
+  struct StoredRecord {
+    const char* nameBefore;
+    const char* nameAfter;
+    std::uint32_t nameBeforeSize;
+    std::uint32_t nameAfterSize;
+    std::uint32_t folder;     // index into m_folders
+    std::uint32_t newFolder;
+    bool checked;
+  };
+
+  void store(std::string_view folder, std::string_view nameBefore, std::string_view newFolder,
+             std::string_view nameAfter, bool checked);
+  std::uint32_t folderNumber(std::string_view folder);
+  std::string_view folderText(std::uint32_t folder) const { return m_folders[folder]; }
+  void compactNames();
+
+  std::vector<StoredRecord> m_records;
+  TextStore m_names;
+  std::size_t m_liveNameBytes = 0;
+  std::deque<std::string> m_folders;  // a deque: the map's views of its strings stay valid
+  std::unordered_map<std::string_view, std::uint32_t> m_folderNumbers;
+  std::uint32_t m_lastFolder = UINT32_MAX;
   AppendListener m_listener;
 };
 

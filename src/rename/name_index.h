@@ -1,12 +1,15 @@
-// A flat index from strings to numbers, for the lookups of a rename run over 100,000 paths.
+// A flat index of row numbers under hashed keys, for the lookups of a rename run over 100,000
+// rows.
 //
 // The rename run looks every planned path, every source and every directory entry up once or
 // twice; a node-based hash map spends more time allocating and chasing nodes than the lookups
-// are worth. This index keeps open-addressed slots (linear probing, a power-of-two table kept
-// at most half full) holding the key's view, its hash and its number: no allocation per entry.
-// The index does not own its keys: they must outlive it unchanged.
+// are worth. This index keeps open-addressed slots (linear probing, a power-of-two table kept at
+// most half full) of 8 bytes each: 32 bits of the key's hash and the row number. It keeps no
+// keys: the caller tells it whether a row's key equals the one looked up, so a key made of
+// pieces (a folder and a name) is never joined into a string of its own.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -16,31 +19,61 @@ namespace namitra::rename {
 
 class NameIndex {
  public:
-  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t npos = UINT32_MAX;
 
-  explicit NameIndex(std::size_t expected = 0) { m_slots.resize(capacityFor(expected)); }
+  explicit NameIndex(std::size_t expected = 0) { reset(expected); }
 
-  // Adds `key` with `value` when the key is new; returns the value the key has now (the
-  // earlier one when it was there already).
-  std::size_t insert(std::string_view key, std::size_t value);
-  // The value of `key`, or npos.
-  std::size_t find(std::string_view key) const;
-  bool contains(std::string_view key) const { return find(key) != npos; }
+  // Empties the index for about `expected` keys; the table is kept when it is large enough.
+  void reset(std::size_t expected);
+
+  // Adds `row` under `hash` unless a row with an equal key is there already (`sameKey(row)`
+  // says whether the key of an indexed row equals the new one). Returns the row the key has
+  // now: the earlier one, or `row`.
+  template <class SameKey>
+  std::uint32_t insert(std::uint64_t hash, std::uint32_t row, SameKey&& sameKey) {
+    assert(row != npos && "npos marks an empty slot");
+    if (2 * (m_size + 1) > m_slots.size()) grow();
+    Slot& slot = m_slots[slotOf(fold(hash), sameKey)];
+    if (slot.row != npos) return slot.row;
+    slot = {fold(hash), row};
+    ++m_size;
+    return row;
+  }
+
+  // The row whose key equals the one looked up, or npos.
+  template <class SameKey>
+  std::uint32_t find(std::uint64_t hash, SameKey&& sameKey) const {
+    return m_slots[slotOf(fold(hash), sameKey)].row;
+  }
+
   std::size_t size() const { return m_size; }
 
  private:
   struct Slot {
-    std::string_view key;
-    std::size_t hash = 0;
-    std::size_t value = npos;  // npos marks an empty slot
+    std::uint32_t hash = 0;
+    std::uint32_t row = npos;
   };
 
-  static std::size_t capacityFor(std::size_t count);
-  std::size_t slotOf(std::string_view key, std::size_t hash) const;
+  static std::uint32_t fold(std::uint64_t hash) { return static_cast<std::uint32_t>(hash ^ (hash >> 32)); }
+
+  // The slot holding the key, or the empty slot where it would go.
+  template <class SameKey>
+  std::size_t slotOf(std::uint32_t hash, SameKey& sameKey) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const Slot& s = m_slots[slot];
+      if (s.row == npos || (s.hash == hash && sameKey(s.row))) return slot;
+    }
+  }
+
   void grow();
 
   std::vector<Slot> m_slots;
   std::size_t m_size = 0;
 };
+
+// The hashes the rename run indexes by: of a whole text, and of a name in a numbered folder.
+std::uint64_t hashText(std::string_view text);
+std::uint64_t hashInFolder(std::uint32_t folder, std::string_view name);
 
 }  // namespace namitra::rename

@@ -1,7 +1,5 @@
 #include "rename/rename_file.h"
 
-#include "platform/file_system.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -107,11 +105,27 @@ bool isFolderPath(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// For file systems that have neither RENAME_NOREPLACE nor hard links (FAT and exFAT through
+// FUSE, some network file systems): test, then move. Nothing atomic is left on such a file
+// system; on a folder that ignores case the test finds the target in any spelling, as the
+// flag would.
+RenameStatus testThenRename(const std::string& from, const std::string& to) {
+  struct stat info {};
+  if (::lstat(to.c_str(), &info) == 0) return {EEXIST};
+  if (errno != ENOENT) return lastError();
+  if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
+  return {};
+}
+
+bool noHardLinks(int error) { return error == EPERM || error == ENOSYS || error == ENOTSUP; }
+
 // For file systems without RENAME_NOREPLACE: link refuses an existing target as well.
 RenameStatus linkThenUnlink(const std::string& from, const std::string& to) {
   if (::link(from.c_str(), to.c_str()) != 0) {
-    if (errno == EXDEV) return copyAndDelete(from, to, false);
-    return lastError();
+    const int error = errno;
+    if (error == EXDEV) return copyAndDelete(from, to, false);
+    if (noHardLinks(error)) return testThenRename(from, to);
+    return {error};
   }
   if (::unlink(from.c_str()) != 0) {
     RenameStatus status = lastError();
@@ -140,38 +154,44 @@ RenameStatus RenameFile(const std::string& from, const std::string& to, bool rep
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
   const int error = errno;
   if (error == EXDEV) return copyAndDelete(from, to, false);
-  // EINVAL is also the answer to moving a folder into itself; that is no missing flag.
-  if (flagUnsupported(error) && !isFolderPath(from)) return linkThenUnlink(from, to);
-  return {error};
+  if (!flagUnsupported(error)) return {error};
+  // A folder has no hard link; and rename(2) answers EINVAL itself for a folder moved into itself.
+  return isFolderPath(from) ? testThenRename(from, to) : linkThenUnlink(from, to);
 }
 
-std::optional<std::vector<DirectoryEntry>> SystemFileAccess::listFolder(const std::string& folder) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return std::nullopt;
-  std::vector<DirectoryEntry> entries;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    bool isFolder = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_UNKNOWN) {
-      struct stat info {};
-      isFolder = ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                 S_ISDIR(info.st_mode);
+bool SystemFileAccess::listFolder(const std::string& folder, const EntryVisitor& visit) {
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  alignas(dirent64) char buffer[64 * 1024];
+  bool complete = true;
+  for (;;) {
+    const ssize_t got = ::getdents64(dir, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      complete = got == 0;
+      break;
     }
-    entries.push_back({std::string(name), isFolder});
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      bool isFolder = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat info {};
+        isFolder = ::fstatat(dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+      }
+      visit(name, isFolder);
+    }
   }
-  ::closedir(dir);
-  return entries;
+  ::close(dir);
+  return complete;
 }
 
 EntryKind SystemFileAccess::entryKind(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return EntryKind::None;
   return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
-}
-
-std::optional<std::string> SystemFileAccess::storedName(const std::string& folder, std::string_view name) {
-  return platform::storedName(folder, name);
 }
 
 }  // namespace namitra::rename

@@ -4,7 +4,9 @@
 // RenameFile moves the file or folder at one native path to another. Without permission to
 // replace it uses renameat2 with RENAME_NOREPLACE, so that nothing that appears at the target
 // between a test and the move can be destroyed; where the file system does not support that
-// flag it links the target and unlinks the source, which refuses an existing target as well.
+// flag it links the target and unlinks the source, which refuses an existing target as well,
+// and where it has no hard links either (exFAT or FAT through FUSE), or for a folder, it tests
+// for the target, then renames: the one case with a window between test and move.
 // Between two file systems (EXDEV) a regular file is copied (content, mode and times) and the
 // source deleted; the copy never replaces an existing file unless allowed, and a copy that
 // fails half way is removed again, so the source is always left whole. A name component over
@@ -14,10 +16,9 @@
 // appends the history record when the rename succeeded.
 #pragma once
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace namitra::rename {
 
@@ -33,10 +34,8 @@ RenameStatus RenameFile(const std::string& from, const std::string& to, bool rep
 
 enum class EntryKind { None, File, Folder };
 
-struct DirectoryEntry {
-  std::string name;
-  bool isFolder = false;
-};
+// Called with each entry of a listed folder; the name is valid only during the call.
+using EntryVisitor = std::function<void(std::string_view name, bool isFolder)>;
 
 // What the rename run needs of the file system, all over native paths. The run learns which
 // targets exist from one listing per folder; tests put a case-insensitive or failing file
@@ -44,21 +43,20 @@ struct DirectoryEntry {
 class FileAccess {
  public:
   virtual ~FileAccess() = default;
-  // The entries of `folder` (without "." and ".."), or nullopt when it cannot be listed.
-  virtual std::optional<std::vector<DirectoryEntry>> listFolder(const std::string& folder) = 0;
+  // Calls `visit` for every entry of `folder` except "." and "..", in listing order; false
+  // when the folder cannot be listed.
+  virtual bool listFolder(const std::string& folder, const EntryVisitor& visit) = 0;
   // The kind of the entry at `path` itself (a symbolic link is a file).
   virtual EntryKind entryKind(const std::string& path) = 0;
-  // The spelling the listing of `folder` gives the entry `name`, nullopt when there is none.
-  virtual std::optional<std::string> storedName(const std::string& folder, std::string_view name) = 0;
   virtual RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) = 0;
 };
 
-// The real file system.
+// The real file system. A folder is read with getdents64 into one buffer, so that listing
+// 100,000 entries costs no allocation per entry.
 class SystemFileAccess : public FileAccess {
  public:
-  std::optional<std::vector<DirectoryEntry>> listFolder(const std::string& folder) override;
+  bool listFolder(const std::string& folder, const EntryVisitor& visit) override;
   EntryKind entryKind(const std::string& path) override;
-  std::optional<std::string> storedName(const std::string& folder, std::string_view name) override;
   RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
     return RenameFile(from, to, replaceAllowed);
   }

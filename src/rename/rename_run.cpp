@@ -1,17 +1,13 @@
 #include "rename/rename_run.h"
 
 #include "rename/messages.h"
-#include "rename/name_index.h"
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
 namespace namitra::rename {
 
 namespace {
-
-constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
 
 bool hasBlankPlannedName(const FileList& list) {
   return std::any_of(list.rows().begin(), list.rows().end(),
@@ -32,8 +28,9 @@ bool raisesQuestion(const TargetFacts& target, std::string_view plannedName) {
   }
 }
 
-std::string failureLine(const PlannedMove& move, const MoveOutcome& outcome) {
-  std::string line = ">> " + move.from + " -> " + move.to + ": " + outcome.reason();
+std::string failureLine(const RenameBatch& batch, std::size_t i) {
+  const MoveOutcome outcome = batch.outcome(i);
+  std::string line = ">> " + batch.fromPath(i) + " -> " + batch.toPath(i) + ": " + outcome.reason();
   if (!outcome.leftAt.empty()) line += " (" + outcome.leftAt + ")";
   return line;
 }
@@ -60,18 +57,11 @@ RunReport selecting(RunOutcome outcome, std::size_t line, const std::string& pla
   return report;
 }
 
-std::vector<PlannedMove> movesOf(const FileList& list) {
-  std::vector<PlannedMove> moves;
-  moves.reserve(list.size());
-  for (const FileEntry& row : list.rows()) moves.push_back({row.currentPath(), row.plannedPath()});
-  return moves;
-}
-
 // The overwrite question: nullopt when the run is to stop (with `report` filled in).
 std::optional<bool> askOverwriteOnce(const FileList& list, const RenameBatch& batch,
                                      const RunCallbacks& callbacks, RunReport& report) {
   for (std::size_t i = 0; i < batch.size(); ++i) {
-    const TargetFacts& target = batch.target(i);
+    const TargetFacts target = batch.target(i);
     if (target.kind == TargetKind::Unreadable) {
       report = stopped(RunOutcome::DirectoryEntryUnreadable, text::kDirectoryEntryUnreadable);
       return std::nullopt;
@@ -93,25 +83,6 @@ std::optional<bool> askOverwriteOnce(const FileList& list, const RenameBatch& ba
 
 }  // namespace
 
-std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string>& paths) {
-  return findFirstDuplicate(std::vector<std::string_view>(paths.begin(), paths.end()));
-}
-
-std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string_view>& paths) {
-  NameIndex firstRow(paths.size());
-  std::vector<std::size_t> secondRow(paths.size(), kNoRow);
-  for (std::size_t k = 0; k < paths.size(); ++k) {
-    const std::size_t first = firstRow.insert(paths[k], k);
-    if (first != k && secondRow[first] == kNoRow) secondRow[first] = k;
-  }
-  // A row that repeats an earlier path comes after that path's first row, so the first row
-  // with a duplicate is a first occurrence.
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (secondRow[i] != kNoRow) return std::make_pair(i, secondRow[i]);
-  }
-  return std::nullopt;
-}
-
 std::string duplicateErrorText(const std::string& plannedPath) {
   return "\"" + plannedPath + "\"" + text::kDuplicateNameTail;
 }
@@ -124,26 +95,23 @@ RunReport actFileListExecute(const FileList& list, ChangeHistory& history, FileA
                              const NativeName& native, const RunCallbacks& callbacks) {
   if (list.empty()) return stopped(RunOutcome::NothingRegistered, text::kNothingRegistered);
   if (hasBlankPlannedName(list)) return stopped(RunOutcome::BlankPlannedName, text::kBlankPlannedName);
-  std::vector<PlannedMove> moves = movesOf(list);
-  {
-    std::vector<std::string_view> planned;
-    planned.reserve(moves.size());
-    for (const PlannedMove& move : moves) planned.push_back(move.to);
-    if (auto duplicate = findFirstDuplicate(planned)) {
-      RunReport report = selecting(RunOutcome::DuplicatePlannedPath, duplicate->second,
-                                   list.row(duplicate->first).plannedName);
-      report.errorText = duplicateErrorText(std::string(planned[duplicate->first]));
-      return report;
-    }
+  RenameBatch batch(files, native);
+  batch.reserve(list.size());
+  for (const FileEntry& row : list.rows()) batch.addPlanned(row.folder, row.name, row.plannedName);
+  if (auto duplicate = batch.firstRepeatedTarget()) {
+    const FileEntry& first = list.row(duplicate->first);
+    RunReport report = selecting(RunOutcome::DuplicatePlannedPath, duplicate->second, first.plannedName);
+    report.errorText = duplicateErrorText(first.plannedPath());
+    return report;
   }
-  RenameBatch batch(std::move(moves), files, native);
+  batch.survey();
   RunReport report;
   std::optional<bool> overwrite = askOverwriteOnce(list, batch, callbacks, report);
   if (!overwrite) return report;
   report.overwriteAllowed = *overwrite;
   batch.execute(*overwrite, history, callbacks.progress, callbacks.progressInterval);
   for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (batch.outcome(i).state == MoveState::Failed) report.log.push_back(failureLine(batch.move(i), batch.outcome(i)));
+    if (batch.state(i) == MoveState::Failed) report.log.push_back(failureLine(batch, i));
   }
   report.succeeded = batch.succeeded();
   report.failed = batch.failed();
@@ -166,17 +134,21 @@ UndoReport undoCheckedRecords(ChangeHistory& history, FileAccess& files, const N
                               const ProgressCallback& progress) {
   std::vector<std::size_t> rows;  // newest first
   for (std::size_t i = history.size(); i-- > 0;) {
-    if (history.record(i).checked) rows.push_back(i);
+    if (history.isChecked(i)) rows.push_back(i);
   }
-  std::vector<PlannedMove> moves;
-  moves.reserve(rows.size());
-  for (std::size_t i : rows) moves.push_back({history.record(i).pathAfter(), history.record(i).pathBefore()});
-  RenameBatch batch(std::move(moves), files, native);
+  // The batch keeps views of the records' texts, which appends leave where they are.
+  RenameBatch batch(files, native);
+  batch.reserve(rows.size());
+  for (std::size_t i : rows) {
+    const HistoryRecordView record = history.view(i);
+    batch.add(record.newFolder, record.nameAfter, record.folder, record.nameBefore);
+  }
+  batch.survey();
   batch.execute(false, history, progress);
   std::vector<bool> remove(history.size(), false);
   UndoReport report;
   for (std::size_t k = 0; k < rows.size(); ++k) {
-    const MoveOutcome& outcome = batch.outcome(k);
+    const MoveOutcome outcome = batch.outcome(k);
     if (outcome.state == MoveState::Done) {
       remove[rows[k]] = true;
       ++report.undone;

@@ -30,11 +30,6 @@
 
 namespace namitra::rename {
 
-// The first row i whose path occurs in another row too, and the first such other row j (j > i
-// by construction); nullopt when every path is unique. Comparison is byte for byte.
-std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string_view>& paths);
-std::optional<std::pair<std::size_t, std::size_t>> findFirstDuplicate(const std::vector<std::string>& paths);
-
 enum class OverwriteAnswer { Yes, No, Cancel };  // a closed dialog counts as Cancel
 
 struct RunCallbacks {

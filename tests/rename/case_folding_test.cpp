@@ -25,21 +25,17 @@ class CaseFoldingFiles : public FileAccess {
   using Folder = std::vector<std::pair<std::string, std::string>>;  // stored name, content
   std::map<std::string, Folder> folders;
   bool storesLowerCase = false;  // like a file system that keeps only one spelling
+  int listings = 0;
 
-  std::optional<std::vector<DirectoryEntry>> listFolder(const std::string& folder) override {
+  bool listFolder(const std::string& folder, const EntryVisitor& visit) override {
+    ++listings;
     auto it = folders.find(folder);
-    if (it == folders.end()) return std::nullopt;
-    std::vector<DirectoryEntry> entries;
-    for (const auto& [name, content] : it->second) entries.push_back({name, false});
-    return entries;
+    if (it == folders.end()) return false;
+    for (const auto& [name, content] : it->second) visit(name, false);
+    return true;
   }
   EntryKind entryKind(const std::string& path) override {
     return find(path).second ? EntryKind::File : EntryKind::None;
-  }
-  std::optional<std::string> storedName(const std::string& folder, std::string_view name) override {
-    auto [entries, entry] = find(folder + std::string(name));
-    if (!entry) return std::nullopt;
-    return entry->first;
   }
   RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
     auto [sourceFolder, source] = find(from);
@@ -134,6 +130,23 @@ TEST_F(CaseFoldingRun, ACaseChangeTheDiskDoesNotShowIsAFailure) {
   EXPECT_TRUE(history.empty());
 }
 
+TEST_F(CaseFoldingRun, ManyCaseChangesInOneFolderAreCheckedByOneListing) {
+  list.clear();
+  for (int k = 0; k < 50; ++k) {
+    const std::string name = "img" + std::to_string(k) + ".jpg";
+    files.folders["/ci/"].emplace_back(name, name);
+    list.append(FileEntry{"/ci/", name, "IMG" + std::to_string(k) + ".JPG"});
+  }
+  RunReport report = run(OverwriteAnswer::No);
+  EXPECT_EQ(report.succeeded, 50u);
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_LE(files.listings, 3) << "the survey (as stored, then folded) and one check, not one per row";
+  ASSERT_EQ(history.size(), 50u);
+  EXPECT_EQ(history.record(0).nameAfter, "IMG0.JPG") << "records keep the order of the rows";
+  EXPECT_EQ(history.record(49).nameAfter, "IMG49.JPG");
+  EXPECT_EQ(folder().size(), 53u);
+}
+
 TEST_F(CaseFoldingRun, StoredSpellingOfAnotherRowsSourceOrdersTheRenames) {
   // "B.txt" names the file stored as b.txt, which row 1 moves away first.
   list.clear();
@@ -146,7 +159,7 @@ TEST_F(CaseFoldingRun, StoredSpellingOfAnotherRowsSourceOrdersTheRenames) {
 
 TEST_F(CaseFoldingRun, AnUnreadableFolderWithAFileAtTheTargetStopsTheRun) {
   struct Unlistable : CaseFoldingFiles {
-    std::optional<std::vector<DirectoryEntry>> listFolder(const std::string&) override { return std::nullopt; }
+    bool listFolder(const std::string&, const EntryVisitor&) override { return false; }
   } unlistable;
   unlistable.folders = files.folders;
   list.clear();

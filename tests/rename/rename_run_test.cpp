@@ -63,20 +63,29 @@ struct RunFixture : ::testing::Test {
   RunReport run() { return actFileListExecute(list, history, files, nativeNamesAsTheyAre(), callbacks); }
 };
 
-TEST(FindFirstDuplicate, GivesTheFirstRowWithADuplicateAndItsFirstDuplicate) {
+TEST(FirstRepeatedTarget, GivesTheFirstRowWithADuplicateAndItsFirstDuplicate) {
   struct Case {
-    Strings paths;
+    std::vector<std::pair<std::string, std::string>> rows;  // folder, planned name
     std::optional<std::pair<std::size_t, std::size_t>> expected;
   };
   const Case cases[] = {
-      {{"/d/a", "/d/b", "/d/c"}, std::nullopt},
-      {{"/d/X.txt", "/d/x.txt"}, std::nullopt},
-      {{"/d/x", "/e/x"}, std::nullopt},
-      {{"/d/a", "/d/b", "/d/a", "/d/b"}, std::make_pair(0, 2)},
-      {{"/d/a", "/d/b", "/d/b", "/d/a"}, std::make_pair(0, 3)},
-      {{"/d/a", "/d/b", "/d/c", "/d/b", "/d/b"}, std::make_pair(1, 3)},
+      {{{"/d/", "a"}, {"/d/", "b"}, {"/d/", "c"}}, std::nullopt},
+      {{{"/d/", "X.txt"}, {"/d/", "x.txt"}}, std::nullopt},
+      {{{"/d/", "x"}, {"/e/", "x"}}, std::nullopt},
+      {{{"/d/", "a"}, {"/d/", "b"}, {"/d/", "a"}, {"/d/", "b"}}, std::make_pair(0, 2)},
+      {{{"/d/", "a"}, {"/d/", "b"}, {"/d/", "b"}, {"/d/", "a"}}, std::make_pair(0, 3)},
+      {{{"/d/", "a"}, {"/d/", "b"}, {"/d/", "c"}, {"/d/", "b"}, {"/d/", "b"}}, std::make_pair(1, 3)},
+      // The full paths count, however folder and planned name share them.
+      {{{"/d/", "y"}, {"/d/", "sub/x"}, {"/d/sub/", "x"}}, std::make_pair(1, 2)},
+      {{{"/d/sub/", "x"}, {"/d/", "x"}, {"/d/", "sub/y"}}, std::nullopt},
+      {{{"", "x"}, {"/", "x"}, {"", "x"}}, std::make_pair(0, 2)},
   };
-  for (const Case& c : cases) EXPECT_EQ(findFirstDuplicate(c.paths), c.expected) << ::testing::PrintToString(c.paths);
+  SystemFileAccess files;
+  for (const Case& c : cases) {
+    RenameBatch batch(files, nativeNamesAsTheyAre());
+    for (const auto& [folder, planned] : c.rows) batch.addPlanned(folder, "source", planned);
+    EXPECT_EQ(batch.firstRepeatedTarget(), c.expected) << ::testing::PrintToString(c.rows);
+  }
 }
 
 TEST_F(RunFixture, RenamesEveryRowRecordsItAndLogs) {
