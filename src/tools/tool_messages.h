@@ -1,0 +1,34 @@
+// The texts the format tool and the batch replace show: log lines and dialog texts.
+//
+// All are code page 932 bytes, as every text of the program. Log lines starting with ">> " mean
+// a command found nothing to do or stopped; lines starting with the square mean it finished.
+#pragma once
+
+namespace namitra::tools::text {
+
+// actFmtExecute with an empty format.  (>> 変換する文字列式がありません)
+inline constexpr const char* kNoFormatExpression = ">> \x95\xcf\x8a\xb7\x82\xb7\x82\xe9\x95\xb6\x8e\x9a\x97\xf1\x8e\xae\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// actFmtExecute on an edit text without lines.  (>> FileListになにも登録されていません)
+inline constexpr const char* kNothingInFileList = ">> FileList\x82\xc9\x82\xc8\x82\xc9\x82\xe0\x93o\x98^\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1";
+// actFmtExecute done.  (■形式化文字列を適用しました)
+inline constexpr const char* kFormatApplied = "\x81\xa1\x8c`\x8e\xae\x89\xbb\x95\xb6\x8e\x9a\x97\xf1\x82\xf0\x93K\x97p\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+// actReplaceListExecute on an empty edit text.  (>> 編集用テキストがありません)
+inline constexpr const char* kNoEditText = ">> \x95\xd2\x8fW\x97p\x83" "e\x83L\x83X\x83g\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// The rule grid holds no lines.  (>> 一時変換項目はありません)
+inline constexpr const char* kNoTemporaryRules = ">> \x88\xea\x8e\x9e\x95\xcf\x8a\xb7\x8d\x80\x96\xda\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// The rule file list is empty.  (>> 変換定義ファイルはありません)
+inline constexpr const char* kNoRuleFiles = ">> \x95\xcf\x8a\xb7\x92\xe8\x8b`\x83t\x83@\x83" "C\x83\x8b\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// No rule file is ticked.  (>> 変換項目が選択されていません)
+inline constexpr const char* kNoRuleFileTicked = ">> \x95\xcf\x8a\xb7\x8d\x80\x96\xda\x82\xaa\x91I\x91\xf0\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1";
+// actReplaceListExecute done.  (■一括置換を行いました)
+inline constexpr const char* kBatchReplaceDone = "\x81\xa1\x88\xea\x8a\x87\x92u\x8a\xb7\x82\xf0\x8ds\x82\xa2\x82\xdc\x82\xb5\x82\xbd";
+// actReplaceListFileDelete done.  (■指定された一括置換ファイルを削除しました)
+inline constexpr const char* kRuleFileDeleted = "\x81\xa1\x8ew\x92\xe8\x82\xb3\x82\xea\x82\xbd\x88\xea\x8a\x87\x92u\x8a\xb7\x83t\x83@\x83" "C\x83\x8b\x82\xf0\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+// The question before deleting a rule file.  (削除しますか?)
+inline constexpr const char* kDeleteQuestion = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9?";
+// The rule grid refuses a key with "=".  (キーは等号記号（“=”）を含めません。)
+inline constexpr const char* kKeyWithEquals = "\x83L\x81[\x82\xcd\x93\x99\x8d\x86\x8bL\x8d\x86\x81i\x81g=\x81h\x81j\x82\xf0\x8a\xdc\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x81" "B";
+// A number box left with a text that does not read as an integer.  (数値以外の文字が含まれています。)
+inline constexpr const char* kNotANumber = "\x90\x94\x92l\x88\xc8\x8aO\x82\xcc\x95\xb6\x8e\x9a\x82\xaa\x8a\xdc\x82\xdc\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81" "B";
+
+}  // namespace namitra::tools::text
