@@ -6,7 +6,9 @@
 // Shift-JIS text, and each input-method commit into input-method character messages, each
 // carrying one whole character (lead byte * 256 + trail byte for a double-byte one). These are
 // exactly the messages the keystroke macro recorder records and replays, so the editor reacts to
-// them alone and never to the toolkit's events.
+// them alone and never to the toolkit's events. The recorder keeps a double-byte character typed
+// as two character messages as one record, and replays it as one character message carrying the
+// whole character.
 #pragma once
 
 #include <cstdint>

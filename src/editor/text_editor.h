@@ -168,14 +168,29 @@ class TextEditor {
   // --- Input messages ---
   // Passes `message` to the hook, then handles it; true when the editor consumed it. A lead byte
   // takes its trail byte from the front of the queue.
-  bool sendMessage(const InputMessage& message);
+  bool sendMessage(const InputMessage& message) {
+    offerToHook(message);
+    return handleMessage(message);
+  }
+  // The two halves of `sendMessage`, for a widget that shows the hook a key before the window's
+  // shortcuts run and hands it to the editor only when none took it.
+  void offerToHook(const InputMessage& message) const {
+    if (m_hook) m_hook(message);
+  }
+  bool handleMessage(const InputMessage& message);
+  // The context menu's shortcuts alone: true when the key-down is one of them (consumed even
+  // when its item has nothing to do).
+  bool handleShortcutKey(const InputMessage& message);
   void postMessage(const InputMessage& message) { m_queue.push_back(message); }
   // Sends every queued message, oldest first.
   void processMessages();
+  // Removes the oldest queued message and sends it; false when the queue is empty.
+  bool dispatchNextMessage();
   // The result string of the input method: inserted at once as one undo step; its characters
   // then pass as input-method character messages whose character bytes are ignored.
   void commitInputMethodText(std::string_view text);
   void setMessageHook(MessageHook hook) { m_hook = std::move(hook); }
+  const MessageHook& messageHook() const { return m_hook; }
   const std::deque<InputMessage>& pendingMessages() const { return m_queue; }
 
  private:
@@ -214,11 +229,11 @@ class TextEditor {
   void notify(unsigned flags);
 
   // Keys (text_editor_input.cc).
-  bool handleMessage(const InputMessage& message);
   bool handleKeyDown(const InputMessage& message);
   bool handleShortcut(std::uint16_t key, bool shift);
   bool handleMovement(const InputMessage& message);
-  void handleChar(unsigned char byte);
+  void handleChar(std::uint16_t code);
+  std::string takeCharacter(std::uint16_t byte);
   void postImeCharBytes(std::uint16_t code);
   void typeText(std::string_view text);
   void deleteForward();

@@ -24,6 +24,14 @@ bool isTrailOfTypedChar(const InputMessage& message) {
   return message.kind == InputKind::Char && message.code >= 0x40 && message.code <= 0xFF;
 }
 
+// Both bytes of a whole double-byte character, or nothing when the code is none.
+std::string doubleByteCharacter(std::uint16_t code) {
+  auto lead = static_cast<unsigned char>(code >> 8);
+  auto trail = static_cast<unsigned char>(code & 0xFF);
+  if (!sjis::isLeadByte(lead) || trail < 0x40) return {};
+  return {static_cast<char>(lead), static_cast<char>(trail)};
+}
+
 // Rough word classes for Ctrl+Left and Ctrl+Right: blanks, ASCII word characters, other ASCII,
 // half-width katakana, and the double-byte blocks.
 int wordClass(std::string_view text, std::size_t pos) {
@@ -60,17 +68,17 @@ int unindentTarget(const std::vector<Row>& rows, int row, int column) {
 
 }  // namespace
 
-bool TextEditor::sendMessage(const InputMessage& message) {
-  if (m_hook) m_hook(message);
-  return handleMessage(message);
+void TextEditor::processMessages() {
+  while (dispatchNextMessage()) {
+  }
 }
 
-void TextEditor::processMessages() {
-  while (!m_queue.empty()) {
-    InputMessage message = m_queue.front();
-    m_queue.pop_front();
-    sendMessage(message);
-  }
+bool TextEditor::dispatchNextMessage() {
+  if (m_queue.empty()) return false;
+  InputMessage message = m_queue.front();
+  m_queue.pop_front();
+  sendMessage(message);
+  return true;
 }
 
 bool TextEditor::handleMessage(const InputMessage& message) {
@@ -78,7 +86,7 @@ bool TextEditor::handleMessage(const InputMessage& message) {
     case InputKind::KeyDown:
       return handleKeyDown(message);
     case InputKind::Char:
-      handleChar(static_cast<unsigned char>(message.code));
+      handleChar(message.code);
       return true;
     case InputKind::ImeChar:
       postImeCharBytes(message.code);
@@ -103,23 +111,28 @@ void TextEditor::commitInputMethodText(std::string_view text) {
   processMessages();
 }
 
-void TextEditor::handleChar(unsigned char byte) {
-  std::string bytes(1, static_cast<char>(byte));
-  if (sjis::isLeadByte(byte)) {
-    if (!m_queue.empty() && isTrailOfTypedChar(m_queue.front())) {
-      bytes += static_cast<char>(m_queue.front().code);
-      m_queue.pop_front();
-    } else {
-      bytes.clear();  // a lead byte without its trail byte is dropped
-    }
-  }
+// A character message carries one byte, or, replayed from a keystroke recording, a whole
+// double-byte character (lead byte * 256 + trail byte).
+void TextEditor::handleChar(std::uint16_t code) {
+  std::string bytes = code > 0xFF ? doubleByteCharacter(code) : takeCharacter(code);
   if (m_imeBytesToIgnore > 0) {
     m_imeBytesToIgnore -= std::min(m_imeBytesToIgnore, std::max<std::size_t>(1, bytes.size()));
     return;
   }
   if (!canEdit() || bytes.empty()) return;
-  if (bytes.size() == 1 && !isTypedSingleByte(byte)) return;
+  if (bytes.size() == 1 && !isTypedSingleByte(static_cast<unsigned char>(bytes[0]))) return;
   typeText(bytes);
+}
+
+// The character a byte starts: a lead byte takes its trail byte from the front of the queue, and
+// is dropped (nothing) without one.
+std::string TextEditor::takeCharacter(std::uint16_t byte) {
+  std::string bytes(1, static_cast<char>(byte));
+  if (!sjis::isLeadByte(static_cast<unsigned char>(byte))) return bytes;
+  if (m_queue.empty() || !isTrailOfTypedChar(m_queue.front())) return {};
+  bytes += static_cast<char>(m_queue.front().code);
+  m_queue.pop_front();
+  return bytes;
 }
 
 void TextEditor::typeText(std::string_view text) {
@@ -127,11 +140,16 @@ void TextEditor::typeText(std::string_view text) {
   ensureCaretVisible();
 }
 
+bool TextEditor::handleShortcutKey(const InputMessage& message) {
+  if (message.kind != InputKind::KeyDown || message.altDown() || !message.ctrlDown()) return false;
+  return handleShortcut(message.code, message.shiftDown());
+}
+
 bool TextEditor::handleKeyDown(const InputMessage& message) {
   if (message.altDown()) return false;
   bool shift = message.shiftDown();
   bool ctrl = message.ctrlDown();
-  if (ctrl && handleShortcut(message.code, shift)) return true;
+  if (handleShortcutKey(message)) return true;
   if (handleMovement(message)) return true;
   switch (message.code) {
     case vk::Delete:

@@ -3,20 +3,32 @@
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 
 #include "app/display_text.h"
 #include "app/editor/editor_context_menu.h"
 #include "app/editor/virtual_keys.h"
 #include "editor/columns.h"
 #include "sjis/char.h"
+
+// Exported by QtGui and declared in QtTest's public header: offers a shortcut override to
+// `receiver` and, when it does not take the key, runs the application's shortcut matching as for
+// a real key press. A replayed key-down runs a window command through it.
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* receiver, ulong timestamp, int key,
+                                               Qt::KeyboardModifiers modifiers,
+                                               const QString& text = QString(),
+                                               bool autoRepeat = false, ushort count = 1);
 
 namespace namitra::app {
 
@@ -50,6 +62,61 @@ bool isEditingKey(std::uint16_t key) {
   }
 }
 
+bool isTypingKey(std::uint16_t key) {
+  return key == editor::vk::Space || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+         (key >= 0xBA && key <= 0xC0) || (key >= 0xDB && key <= 0xDE);
+}
+
+// The keys the widget claims before the window's shortcuts, told from a key-down alone (a
+// replayed one has no text): the context menu's shortcuts, the editing keys and typing keys.
+bool claimsKeyDown(const editor::InputMessage& key) {
+  if (key.altDown()) return false;
+  if (key.ctrlDown()) return isClaimedShortcutKey(key.code, key.shiftDown());
+  return isEditingKey(key.code) || isTypingKey(key.code);
+}
+
+std::tuple<int, int, bool> identityOf(const QKeyEvent& event) {
+  return {event.key(), event.modifiers().toInt(), event.isAutoRepeat()};
+}
+
+// The Qt key of a virtual-key code: the key that the widget's key table maps to it, found by
+// asking the table. Where two keys share a code (";" and ":"), the unshifted one of a US
+// keyboard is taken.
+std::optional<int> qtKeyOf(std::uint16_t virtualKey) {
+  static const std::unordered_map<std::uint16_t, int> table = [] {
+    std::unordered_map<std::uint16_t, int> keys;
+    auto probe = [&](int key) {
+      QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+      if (std::optional<std::uint16_t> code = virtualKeyOf(event)) keys.try_emplace(*code, key);
+    };
+    for (int key = Qt::Key_Escape; key <= Qt::Key_F35; ++key) probe(key);
+    for (char unshifted : std::string_view(";=,-./`[\\]'")) probe(unshifted);
+    for (int key = Qt::Key_Space; key <= Qt::Key_AsciiTilde; ++key) probe(key);
+    return keys;
+  }();
+  auto found = table.find(virtualKey);
+  if (found == table.end()) return std::nullopt;
+  return found->second;
+}
+
+Qt::KeyboardModifiers modifiersOf(const editor::InputMessage& message) {
+  Qt::KeyboardModifiers modifiers;
+  if (message.shiftDown()) modifiers |= Qt::ShiftModifier;
+  if (message.ctrlDown()) modifiers |= Qt::ControlModifier;
+  if (message.altDown()) modifiers |= Qt::AltModifier;
+  return modifiers;
+}
+
+// A character message with the modifier states of the key that typed it.
+editor::InputMessage characterMessage(char byte, const QKeyEvent& event) {
+  editor::InputMessage message = editor::InputMessage::character(static_cast<unsigned char>(byte));
+  Qt::KeyboardModifiers modifiers = event.modifiers();
+  message.shift = modifiers & Qt::ShiftModifier ? editor::kKeyDownState : 0;
+  message.ctrl = modifiers & Qt::ControlModifier ? editor::kKeyDownState : 0;
+  message.alt = modifiers & Qt::AltModifier ? editor::kKeyDownState : 0;
+  return message;
+}
+
 }  // namespace
 
 EditorWidget::EditorWidget(const EditorSettings& settings, QWidget* parent)
@@ -75,6 +142,9 @@ EditorWidget::EditorWidget(const EditorSettings& settings, QWidget* parent)
   m_editor.setReadOnly(m_settings.readOnly);
   m_editor.setChangeListener([this](unsigned flags) { onModelChanged(flags); });
   m_menu = new EditorContextMenu(this);
+  m_macroControl.setWindowShortcuts([this](const editor::InputMessage& key) {
+    return !claimsKeyDown(key) && triggerWindowShortcut(key);
+  });
   updateViewSize();
 }
 
@@ -168,26 +238,61 @@ bool EditorWidget::claimsKey(const QKeyEvent& event) const {
 }
 
 bool EditorWidget::event(QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride &&
-      claimsKey(*static_cast<QKeyEvent*>(event))) {
-    event->accept();
-    return true;
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto& key = *static_cast<QKeyEvent*>(event);
+    if (claimsKey(key)) {
+      event->accept();
+      return true;
+    }
+    offerUnclaimedKeyDown(key);
   }
   return QAbstractScrollArea::event(event);
 }
 
+// A key the widget does not claim may be taken by a window shortcut and never reach
+// `keyPressEvent`; the hook sees its key-down here, before any shortcut runs.
+void EditorWidget::offerUnclaimedKeyDown(const QKeyEvent& event) {
+  m_offeredKey.reset();
+  if (m_replayingShortcut) return;
+  std::optional<editor::InputMessage> message = keyDownMessageOf(event);
+  if (!message) return;
+  m_editor.offerToHook(*message);
+  m_offeredKey = identityOf(event);
+}
+
+// The shortcut matching takes the replayed modifiers for the application's keyboard state; an
+// unknown key, which matches nothing, puts the state as it was back afterwards.
+bool EditorWidget::triggerWindowShortcut(const editor::InputMessage& keyDown) {
+  std::optional<int> key = qtKeyOf(keyDown.code);
+  if (!key) return false;
+  QScopedValueRollback<bool> replaying(m_replayingShortcut, true);
+  Qt::KeyboardModifiers saved = QGuiApplication::keyboardModifiers();
+  QPointer<EditorWidget> self(this);
+  bool taken = qt_sendShortcutOverrideEvent(this, 0, *key, modifiersOf(keyDown), QString(),
+                                            keyDown.isRepeat());
+  if (self) qt_sendShortcutOverrideEvent(this, 0, Qt::Key_unknown, saved);
+  return taken;
+}
+
 void EditorWidget::keyPressEvent(QKeyEvent* event) {
+  bool offered = m_offeredKey == identityOf(*event);
+  m_offeredKey.reset();
   bool consumed = false;
   if (std::optional<editor::InputMessage> message = keyDownMessageOf(*event))
-    consumed = m_editor.sendMessage(*message);
+    consumed = offered ? m_editor.handleMessage(*message) : m_editor.sendMessage(*message);
   std::string bytes = characterBytesOf(*event);
-  for (char byte : bytes) m_editor.postMessage(editor::InputMessage::character(byte));
+  for (char byte : bytes) m_editor.postMessage(characterMessage(byte, *event));
   m_editor.processMessages();
   if (consumed || !bytes.empty() || claimsKey(*event)) {
     event->accept();
     return;
   }
   event->ignore();
+}
+
+void EditorWidget::keyReleaseEvent(QKeyEvent* event) {
+  m_offeredKey.reset();
+  QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {

@@ -10,12 +10,22 @@
 //
 // The two instances of the program are made by `createEdit` (the edit text `eeEdit`) and
 // `createMessage` (the read-only message log `eeMessage`), which differ only in their settings.
+//
+// For the keystroke recorder the widget is a `MacroControl`. A key that the widget does not claim
+// goes to the window's shortcuts first and reaches `keyPressEvent` only when none took it, so the
+// hook sees its key-down already at the shortcut override: the Shift+F1 that stops a recording
+// is recorded like any other key. A replayed key-down goes the same way: the editor's own
+// shortcuts, then (for a key the widget does not claim) the window's shortcuts, then the editor.
 #pragma once
 
 #include <QAbstractScrollArea>
 
+#include <optional>
+#include <tuple>
+
 #include "app/editor/editor_settings.h"
 #include "app/editor/qt_clipboard.h"
+#include "editor/key_macro.h"
 #include "editor/text_editor.h"
 
 namespace namitra::app {
@@ -37,6 +47,8 @@ class EditorWidget : public QAbstractScrollArea {
   const editor::TextEditor& editor() const { return m_editor; }
   const EditorSettings& settings() const { return m_settings; }
   EditorContextMenu* contextMenu() const { return m_menu; }
+  // The control a `KeyMacro` records from and plays into.
+  editor::MacroControl& macroControl() { return m_macroControl; }
 
   int cellWidth() const { return m_cellWidth; }
   int rowHeight() const { return m_rowHeight; }
@@ -56,6 +68,7 @@ class EditorWidget : public QAbstractScrollArea {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -73,6 +86,8 @@ class EditorWidget : public QAbstractScrollArea {
   void updateViewSize();
   void updateScrollBars();
   bool claimsKey(const QKeyEvent& event) const;
+  void offerUnclaimedKeyDown(const QKeyEvent& event);
+  bool triggerWindowShortcut(const editor::InputMessage& keyDown);
   int columnX(int column) const;
 
   void paintRuler(QPainter& painter) const;
@@ -84,6 +99,7 @@ class EditorWidget : public QAbstractScrollArea {
 
   EditorSettings m_settings;
   editor::TextEditor m_editor;
+  editor::EditorMacroControl m_macroControl{m_editor};
   QtClipboard m_clipboard;
   EditorContextMenu* m_menu = nullptr;
   int m_cellWidth = 6;
@@ -93,6 +109,10 @@ class EditorWidget : public QAbstractScrollArea {
   bool m_mouseSelecting = false;
   bool m_syncingScrollBars = false;
   QString m_preedit;
+  // The key press whose key-down the hook saw at its shortcut override (key, modifiers, repeat),
+  // so that `keyPressEvent` does not offer it twice.
+  std::optional<std::tuple<int, int, bool>> m_offeredKey;
+  bool m_replayingShortcut = false;
 };
 
 }  // namespace namitra::app
