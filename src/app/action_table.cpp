@@ -59,4 +59,8 @@ const std::vector<ActionSpec>& table() {
 
 std::span<const ActionSpec> mainActionTable() { return table(); }
 
+QIcon toolBarImage(int index) {
+  return QIcon(QStringLiteral(":/images/%1.svg").arg(index, 2, 10, QLatin1Char('0')));
+}
+
 }  // namespace namitra::app

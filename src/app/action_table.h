@@ -6,6 +6,7 @@
 // place that says what each command is called and how it is reached.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 #include <span>
@@ -22,5 +23,10 @@ struct ActionSpec {
 };
 
 std::span<const ActionSpec> mainActionTable();
+
+inline constexpr int kToolBarImageCount = 15;
+
+// Tool-bar image `index` (0 .. kToolBarImageCount - 1), drawn for the program (SVG resources).
+QIcon toolBarImage(int index);
 
 }  // namespace namitra::app

@@ -5,10 +5,12 @@
 #include "app/editor/editor_widget.h"
 #include "app/display_text.h"
 #include "app/file_drop_filter.h"
-#include "app/filter_combo_box.h"
+#include "app/history_combo_box.h"
+#include "app/frm_about.h"
 #include "app/frm_history.h"
 #include "app/frm_option.h"
 #include "app/message_log.h"
+#include "app/tool_pane.h"
 #include "platform/file_system.h"
 #include "platform/list_file.h"
 #include "platform/name_codec.h"
@@ -20,11 +22,14 @@
 #include "rename/rename_run.h"
 #include "rename/recent_list.h"
 #include "sjis/codec.h"
+#include "tools/search_editor.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -38,6 +43,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace namitra::app {
@@ -79,6 +85,7 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   setObjectName(QStringLiteral("FrmMain"));
   setWindowTitle(kMainTitle);
   setFont(pixelFont("IPAPGothic", 12));
+  setWindowIcon(applicationIcon());
   resize(699, 499);
 
   m_model = new FileListModel(this);
@@ -106,8 +113,11 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   statusBar()->addWidget(m_statusPanel, 1);
 
   m_option = std::make_unique<FrmOption>(m_setup.dataFolder);
+  m_searchEditor = std::make_unique<tools::SearchEditor>(m_eeEdit->editor());
+  m_ruleFiles = ruleFileDialogs(this);
   m_nativeNames = m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre();
-  m_history = std::make_unique<FrmHistory>(m_files, m_nativeNames);
+  if (!m_setup.files) m_setup.files = &m_files;
+  m_history = std::make_unique<FrmHistory>(*m_setup.files, m_nativeNames);
   connect(m_option.get(), &FrmOption::closed, this, [this] { setEnabled(true); });
   connect(m_model, &FileListModel::rowsChanged, this, &FrmMain::lvFileListChange);
   bindCommands();
@@ -128,6 +138,7 @@ void FrmMain::createActions() {
     action->setStatusTip(spec.hint);
     action->setToolTip(spec.hint.isEmpty() ? spec.caption : spec.hint);
     if (spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+    if (spec.image >= 0) action->setIcon(toolBarImage(spec.image));
     addAction(action);
     m_actions.insert(action->objectName(), action);
   }
@@ -165,6 +176,8 @@ QToolBar* FrmMain::createToolBar(const char* name, std::initializer_list<const c
   auto* bar = new QToolBar;
   bar->setObjectName(QString::fromLatin1(name));
   bar->setMovable(false);
+  bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  bar->setIconSize(QSize(16, 16));
   for (const char* actionName : actionNames) {
     if (std::string_view(actionName) == "|")
       bar->addSeparator();
@@ -178,7 +191,7 @@ QWidget* FrmMain::createFileListPage() {
   QToolBar* bar = createToolBar("tbFileName", {"actFileListClear", "actFileListDel",
                                                "actFileListSwapOldNew", "|"});
   bar->addWidget(new QLabel(QString::fromUtf8(" 絞り込み: ")));
-  m_cbFileListExtract = new FilterComboBox;
+  m_cbFileListExtract = new HistoryComboBox;
   m_cbFileListExtract->setObjectName(QStringLiteral("cbFileListExtract"));
   m_cbFileListExtract->setFixedWidth(145);
   const QString filterHint = QString::fromUtf8(
@@ -251,43 +264,12 @@ QWidget* FrmMain::createEditPage() {
 }
 
 QWidget* FrmMain::createToolPane() {
-  m_pcEdit = new QTabWidget;
-  m_pcEdit->setObjectName(QStringLiteral("pcEdit"));
-  m_pcEdit->setFixedWidth(261);
-
-  auto* batch = new QWidget;
-  batch->setObjectName(QStringLiteral("tsReplaceList"));
-  auto* batchLayout = new QVBoxLayout(batch);
-  batchLayout->addWidget(createToolBar("tbReplaceList",
-                                       {"actReplaceListReload", "actReplaceListFileDelete", "|",
-                                        "actReplaceListClear", "actReplaceListLoad",
-                                        "actReplaceListSave", "|", "actReplaceListExecute"}));
-  batchLayout->addStretch();
-
-  auto* replace = new QWidget;
-  auto* replaceLayout = new QVBoxLayout(replace);
-  replaceLayout->addWidget(createToolBar("tbReplace", {"actReplaceExecute"}));
-  m_cbRegMatchCase = new QCheckBox(QString::fromUtf8("大/小文字の区別"));
-  m_cbRegMatchCase->setObjectName(QStringLiteral("cbRegMatchCase"));
-  m_cbRegWholeWord = new QCheckBox(QString::fromUtf8("単語検索"));
-  m_cbRegWholeWord->setObjectName(QStringLiteral("cbRegWholeWord"));
-  m_cbRegRegexp = new QCheckBox(QString::fromUtf8("正規表現"));
-  m_cbRegRegexp->setObjectName(QStringLiteral("cbRegRegexp"));
-  m_cbRegFuzzy = new QCheckBox(QString::fromUtf8("あいまい検索"));
-  m_cbRegFuzzy->setObjectName(QStringLiteral("cbRegFuzzy"));
-  for (QCheckBox* box : {m_cbRegMatchCase, m_cbRegWholeWord, m_cbRegRegexp, m_cbRegFuzzy})
-    replaceLayout->addWidget(box);
-  replaceLayout->addStretch();
-
-  auto* format = new QWidget;
-  auto* formatLayout = new QVBoxLayout(format);
-  formatLayout->addWidget(createToolBar("tbFmt", {"actFmtClear", "|", "actFmtListEdit", "|",
-                                                  "actFmtExecute"}));
-  formatLayout->addStretch();
-
-  m_pcEdit->addTab(batch, QString::fromUtf8("一括置換"));
-  m_pcEdit->addTab(replace, QString::fromUtf8("置換"));
-  m_pcEdit->addTab(format, QString::fromUtf8("形式化"));
+  m_pcEdit = new ToolPane(
+      createToolBar("tbReplaceList", {"actReplaceListReload", "actReplaceListFileDelete", "|",
+                                      "actReplaceListClear", "actReplaceListLoad",
+                                      "actReplaceListSave", "|", "actReplaceListExecute"}),
+      createToolBar("tbReplace", {"actReplaceExecute"}),
+      createToolBar("tbFmt", {"actFmtClear", "|", "actFmtListEdit", "|", "actFmtExecute"}));
   return m_pcEdit;
 }
 
@@ -322,13 +304,16 @@ void FrmMain::bindCommands() {
   bind("actEditRedo", &FrmMain::actEditRedoExecute);
   bind("actFileListSwapOldNew", &FrmMain::actFileListSwapOldNewExecute);
   bind("actFileListExecute", &FrmMain::actFileListExecuteExecute);
+  bind("actAbout", &FrmMain::actAboutExecute);
+  bind("actHelp", &FrmMain::actHelpExecute);
   connect(m_pcMain, &QTabWidget::currentChanged, this, [this](int page) {
     run([this, page] { page == 0 ? tsFileListShow() : tsEditShow(); });
   });
   connect(m_cbFileListExtract->lineEdit(), &QLineEdit::returnPressed, this,
           [this] { run([this] { actFileListExtractExecute(); }); });
-  connect(m_cbFileListExtract, &FilterComboBox::popupAboutToShow, this,
+  connect(m_cbFileListExtract, &HistoryComboBox::popupAboutToShow, this,
           [this] { run([this] { cbFileListExtractDropDown(); }); });
+  bindToolCommands();
 }
 
 // ---- start-up and shutdown ----
@@ -375,20 +360,20 @@ void FrmMain::readSettings() {
   m_option->setTabReplacement(settings.tabReplacement);
   action("actViewEditTools")->setChecked(settings.viewEditTools);
   m_pcEdit->setVisible(settings.viewEditTools);
-  m_cbRegMatchCase->setChecked(settings.matchCase);
-  m_cbRegWholeWord->setChecked(settings.wholeWord);
-  m_cbRegRegexp->setChecked(settings.regexp);
-  m_cbRegFuzzy->setChecked(settings.fuzzy);
+  m_pcEdit->cbRegMatchCase->setChecked(settings.matchCase);
+  m_pcEdit->cbRegWholeWord->setChecked(settings.wholeWord);
+  m_pcEdit->cbRegRegexp->setChecked(settings.regexp);
+  m_pcEdit->cbRegFuzzy->setChecked(settings.fuzzy);
 }
 
 void FrmMain::writeSettings() {
   platform::ProgramSettings settings;
   settings.tabReplacement = m_option->tabReplacement();
   settings.viewEditTools = action("actViewEditTools")->isChecked();
-  settings.matchCase = m_cbRegMatchCase->isChecked();
-  settings.wholeWord = m_cbRegWholeWord->isChecked();
-  settings.regexp = m_cbRegRegexp->isChecked();
-  settings.fuzzy = m_cbRegFuzzy->isChecked();
+  settings.matchCase = m_pcEdit->cbRegMatchCase->isChecked();
+  settings.wholeWord = m_pcEdit->cbRegWholeWord->isChecked();
+  settings.regexp = m_pcEdit->cbRegRegexp->isChecked();
+  settings.fuzzy = m_pcEdit->cbRegFuzzy->isChecked();
   platform::writeProgramSettings(m_setup.settingsFile, settings);
   platform::writeRuleFile(m_setup.dataFolder / "ValidFileNameChar.rld", m_option->fileNameCharTable());
   saveNameCodes();
@@ -487,11 +472,9 @@ void FrmMain::actFileListExtractExecute() {
 }
 
 void FrmMain::cbFileListExtractDropDown() {
-  const QString text = m_cbFileListExtract->currentText();
-  m_cbFileListExtract->clear();
-  for (const std::string& entry : loadFilterHistory())
-    m_cbFileListExtract->addItem(toDisplayText(entry));
-  m_cbFileListExtract->setEditText(text);
+  QStringList entries;
+  for (const std::string& entry : loadFilterHistory()) entries.append(toDisplayText(entry));
+  m_cbFileListExtract->setEntries(entries);
 }
 
 void FrmMain::actFileListExtractEditExecute() {
@@ -506,7 +489,10 @@ void FrmMain::log(const std::optional<std::string>& line) {
   if (line) m_log->AddMessage(*line);
 }
 
-void FrmMain::tsEditShow() { log(rename::editPageShown(m_eeEdit->editor(), m_model->list())); }
+void FrmMain::tsEditShow() {
+  log(rename::editPageShown(m_eeEdit->editor(), m_model->list()));
+  if (m_pcEdit->currentIndex() == ToolPane::ReplaceListPage) tsReplaceListShow();
+}
 
 // Leaving the edit page cleans the names and, when the counts match, makes them the planned names.
 void FrmMain::tsFileListShow() {
@@ -568,7 +554,7 @@ void FrmMain::actFileListExecuteExecute() {
     progress.setValue(static_cast<int>(done));
   };
   const rename::RunReport report = rename::actFileListExecute(
-      m_model->list(), m_history->changes(), m_files, m_nativeNames, callbacks);
+      m_model->list(), m_history->changes(), *m_setup.files, m_nativeNames, callbacks);
   progress.reset();
   for (const std::string& line : report.log) m_log->AddMessage(line);
   if (report.outcome == rename::RunOutcome::DuplicatePlannedPath)
@@ -645,6 +631,36 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (key->key() != Qt::Key_Delete || key->isAutoRepeat() || watched != m_lvFileList) return false;
   run([this] { actFileListDelExecute(); });
   return false;
+}
+
+}  // namespace namitra::app
+
+namespace namitra::app {
+
+// ---- help ----
+
+namespace {
+
+QUrl fileUrl(const std::filesystem::path& path) {
+  return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path.string())));
+}
+
+}  // namespace
+
+void FrmMain::actAboutExecute() {
+  QString address = QStringLiteral(NAMITRA_SUPPORT_ADDRESS);
+  if (address.isEmpty()) address = fileUrl(m_setup.helpFile).toString();
+  FrmAbout about(address, this);
+  about.exec();
+}
+
+void FrmMain::actHelpExecute() {
+  if (!platform::fileExists(m_setup.helpFile)) {
+    ask(this, QMessageBox::NoIcon, kApplicationTitle,
+        QString::fromUtf8("ヘルプファイルが見つかりません"), QMessageBox::Ok, QMessageBox::Ok);
+    return;
+  }
+  QDesktopServices::openUrl(fileUrl(m_setup.helpFile));
 }
 
 }  // namespace namitra::app

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-class QCheckBox;
 class QLabel;
 class QTabWidget;
 class QToolBar;
@@ -32,19 +31,37 @@ namespace namitra::platform {
 class NameCodec;
 }
 
+namespace namitra::tools {
+class SearchEditor;
+}
+
 namespace namitra::app {
 
 class EditorWidget;
-class FilterComboBox;
+class HistoryComboBox;
 class FrmHistory;
 class FrmOption;
 class MessageLog;
+class ToolPane;
+
+// Where the rule-file commands ask for a file: the file dialogs, or a stand-in in tests. Each
+// returns the chosen path, or an empty one when the user cancelled.
+struct RuleFileChooser {
+  std::function<std::filesystem::path(const std::filesystem::path& folder)> open;
+  std::function<std::filesystem::path(const std::filesystem::path& folder)> save;
+};
+
+// The file dialogs: "変換リスト(*.rl)" to open, "rl" to save, both starting in `folder` and
+// adding the extension "rl" to a name typed without one.
+RuleFileChooser ruleFileDialogs(QWidget* parent);
 
 struct MainWindowSetup {
   std::filesystem::path dataFolder;       // home of the settings and list files
   std::filesystem::path settingsFile;     // the .ini named after the executable
   std::vector<std::string> commandLine;   // the arguments after the program name (native bytes)
   platform::NameCodec* codec = nullptr;   // the run's name codec (not owned)
+  std::filesystem::path helpFile;         // the manual: the executable's path with ".html"
+  rename::FileAccess* files = nullptr;    // where renames and undo go (not owned); null: the disk
 };
 
 class FrmMain : public QMainWindow {
@@ -59,6 +76,8 @@ class FrmMain : public QMainWindow {
   FrmOption& options() { return *m_option; }
   FrmHistory& history() { return *m_history; }
   EditorWidget& editText() { return *m_eeEdit; }
+  ToolPane& toolPane() { return *m_pcEdit; }
+  void setRuleFileChooser(RuleFileChooser chooser) { m_ruleFiles = std::move(chooser); }
 
   // Appends one row per path, in order (native bytes, as dropped or given on the command line).
   void addPaths(const std::vector<std::string>& nativePaths);
@@ -82,6 +101,19 @@ class FrmMain : public QMainWindow {
   void actEditRedoExecute();
   void actFileListSwapOldNewExecute();
   void actFileListExecuteExecute();
+  void actAboutExecute();
+  void actHelpExecute();
+  // The tool pane (frm_main_tools.cpp).
+  void actReplaceListReloadExecute();
+  void actReplaceListFileDeleteExecute();
+  void actReplaceListClearExecute();
+  void actReplaceListLoadExecute();
+  void actReplaceListSaveExecute();
+  void actReplaceListExecuteExecute();
+  void actReplaceExecuteExecute();
+  void actFmtClearExecute();
+  void actFmtListEditExecute();
+  void actFmtExecuteExecute();
 
  protected:
   bool event(QEvent* event) override;
@@ -97,6 +129,10 @@ class FrmMain : public QMainWindow {
   QWidget* createToolPane();
   QToolBar* createToolBar(const char* name, std::initializer_list<const char*> actionNames);
   void bindCommands();
+  void bindToolCommands();
+  void tsReplaceListShow();
+  void cbFmtListsDropDown();
+  void cbRegReplaceDropDown(HistoryComboBox* box, const char* fileName);
   void bind(const char* actionName, void (FrmMain::*handler)());
 
   void FormShow();
@@ -121,9 +157,9 @@ class FrmMain : public QMainWindow {
   QHash<QString, QAction*> m_actions;
   FileListModel* m_model = nullptr;
   QTabWidget* m_pcMain = nullptr;
-  QTabWidget* m_pcEdit = nullptr;
+  ToolPane* m_pcEdit = nullptr;
   QTreeView* m_lvFileList = nullptr;
-  FilterComboBox* m_cbFileListExtract = nullptr;
+  HistoryComboBox* m_cbFileListExtract = nullptr;
   QLabel* m_lblLVDescription = nullptr;
   QLabel* m_lblEditDescription = nullptr;
   EditorWidget* m_eeEdit = nullptr;
@@ -136,10 +172,8 @@ class FrmMain : public QMainWindow {
   std::unique_ptr<FrmHistory> m_history;
   bool m_shown = false;
   bool m_historyShownBefore = false;
-  QCheckBox* m_cbRegMatchCase = nullptr;
-  QCheckBox* m_cbRegWholeWord = nullptr;
-  QCheckBox* m_cbRegRegexp = nullptr;
-  QCheckBox* m_cbRegFuzzy = nullptr;
+  std::unique_ptr<tools::SearchEditor> m_searchEditor;  // over the edit text
+  RuleFileChooser m_ruleFiles;
 };
 
 }  // namespace namitra::app

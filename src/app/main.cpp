@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
       dataFolder / platform::settingsFileNameFor(platform::executablePath().filename().string());
   setup.commandLine.assign(argv + 1, argv + argc);
   setup.codec = &codec;
+  setup.helpFile = std::filesystem::path(platform::executablePath()).replace_extension(".html");
 
   app::FrmMain window(std::move(setup));
   app::closeWindowOnTerminationSignals(&window);

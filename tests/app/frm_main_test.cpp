@@ -1,5 +1,7 @@
 // The main window driven as a user drives it: start-up and shutdown with real files in a
 // scratch data folder, drops of file URIs, the file-list commands and the view commands.
+#include "frm_main_fixture.h"
+
 #include "app/display_text.h"
 #include "app/editor/editor_widget.h"
 #include "app/frm_history.h"
@@ -36,82 +38,6 @@
 
 namespace namitra::app {
 namespace {
-
-namespace fs = std::filesystem;
-
-class FrmMainTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    setDisplayCodec(&m_codec);
-  }
-  void TearDown() override { setDisplayCodec(nullptr); }
-
-  fs::path folder() const { return fs::path(m_dir.path().toStdString()); }
-  fs::path settingsFile() const { return m_settingsFile.empty() ? folder() / "namitra.ini" : m_settingsFile; }
-
-  std::unique_ptr<FrmMain> openWindow(std::vector<std::string> commandLine = {}) {
-    MainWindowSetup setup;
-    setup.dataFolder = folder();
-    setup.settingsFile = settingsFile();
-    setup.commandLine = std::move(commandLine);
-    setup.codec = &m_codec;
-    auto window = std::make_unique<FrmMain>(std::move(setup));
-    window->show();
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    return window;
-  }
-
-  std::string fileBytes(const fs::path& path) const {
-    return platform::readWholeFile(path).value_or("<missing>");
-  }
-
-  void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-
-  QTemporaryDir m_dir;
-  fs::path m_settingsFile;
-  platform::NameCodec m_codec{folder() / "NameCodes.tbl"};
-};
-
-// Drops arrive at the widget under the pointer: the viewport, for a scrolling pane.
-void dropUris(QWidget* target, const QByteArray& uris) {
-  if (auto* area = qobject_cast<QAbstractScrollArea*>(target)) target = area->viewport();
-  QMimeData mime;
-  mime.setData(QStringLiteral("text/uri-list"), uris);
-  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
-}
-
-// Presses `button` of the next modal message box as soon as it is shown.
-void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr) {
-  QTimer::singleShot(0, [button, text] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    if (text) *text = box->text();
-    box->button(button)->click();
-  });
-}
-
-std::vector<std::string> names(FrmMain& window) {
-  std::vector<std::string> result;
-  for (const auto& row : window.fileList().list().rows()) result.push_back(row.name);
-  return result;
-}
-
-QString lastMessage(FrmMain& window) {
-  const QStringList lines = window.messageLog().lines();
-  return lines.isEmpty() ? QString() : lines.back().section(QLatin1Char(']'), 1);
-}
-
-QWidget* child(FrmMain& window, const char* name) {
-  return window.findChild<QWidget*>(QString::fromLatin1(name));
-}
 
 TEST_F(FrmMainTest, FirstRunStartsWithDefaultsAndWritesThemOnClose) {
   auto window = openWindow();
