@@ -69,6 +69,10 @@ std::string counted(std::size_t count, const char* noun) {
 
 bool namesNoEntry(std::string_view name) { return name.empty() || name == "." || name == ".."; }
 
+bool holdsLineBreak(std::string_view name) {
+  return name.find('\n') != std::string_view::npos || name.find('\r') != std::string_view::npos;
+}
+
 class Session {
  public:
   Session(const CommandLine& line, std::ostream& out, std::ostream& err) : m_line(line), m_out(out), m_err(err) {}
@@ -103,16 +107,26 @@ class Session {
   int rename(const std::filesystem::path& folder) {
     rename::FileList list;
     if (!takeRows(list)) return kRefused;
+    if (!planNames(list, folder)) return kRefused;
+    return m_line.execute ? execute(list) : showPlan(list);
+  }
+
+  // The edit text from the current names through the steps back to the planned names. The text
+  // is gone before any file is renamed, and its memory serves the run.
+  bool planNames(rename::FileList& list, const std::filesystem::path& folder) {
     PreparedSteps prepared = prepareSteps(m_line.steps, *m_codec);
-    if (!prepared.error.empty()) return refuse(prepared.error);
+    if (!prepared.error.empty()) return refused(prepared.error);
     const NameCharTables tables = readNameCharTables(folder);
     editor::TextEditor edit;
     rename::actEditCopyFromOldName(edit, list);
-    if (std::optional<StepFailure> failure = runSteps(edit, prepared.steps)) return refuseStep(*failure);
+    if (std::optional<StepFailure> failure = runSteps(edit, prepared.steps)) {
+      refuseStep(*failure);
+      return false;
+    }
     if (!rename::ApplyNameCharRules(edit, list, tables.fileNameChars, tables.tabReplacement))
-      return refuse("the text has " + counted(static_cast<std::size_t>(edit.lineCount()), "line") + " for " +
-                    counted(list.size(), "row") + "; the planned names need one line per row");
-    return m_line.execute ? execute(list) : showPlan(list);
+      return refused("the text has " + counted(static_cast<std::size_t>(edit.lineCount()), "line") + " for " +
+                     counted(list.size(), "row") + "; the planned names need one line per row");
+    return true;
   }
 
   bool takeRows(rename::FileList& list) {
@@ -121,23 +135,32 @@ class Session {
     std::vector<rename::FileEntry> rows;
     rows.reserve(m_line.paths.size());
     for (const std::string& path : m_line.paths) {
-      std::optional<rename::FileEntry> row;
-      if (path.find('/') == std::string::npos) {
-        // The row normalizedDroppedPath and splitPath would make, without building the full path.
-        if (!workingInternal) workingInternal = pathText(*m_codec, withTrailingSlash(working));
-        std::optional<std::string> name = pathText(*m_codec, path);
-        if (workingInternal && name) row = rename::FileEntry{*workingInternal, std::move(*name), {}};
-      } else if (std::optional<std::string> full = pathText(*m_codec, rename::normalizedDroppedPath(path, working))) {
-        row = rename::splitPath(*full);
-      }
-      if (!row) return refused("the PATH " + inQuotes(path) + " cannot be represented (no name code left)");
-      if (namesNoEntry(row->name)) return refused("the PATH " + inQuotes(path) + " names no file");
-      if (row->name.find_first_of("\r\n") != std::string::npos)
+      if (!takeRow(path, working, workingInternal, rows)) return false;
+      const std::string& name = rows.back().name;
+      if (namesNoEntry(name)) return refused("the PATH " + inQuotes(path) + " names no file");
+      if (holdsLineBreak(name))
         return refused("the PATH " + inQuotes(path) + " holds a line break, which a line of names cannot");
-      rows.push_back(std::move(*row));
     }
     list.append(std::move(rows));
     return true;
+  }
+
+  // Appends the row of `path` to `rows`, as normalizedDroppedPath and splitPath make it; a name
+  // without "/" is taken in alone, beside the working folder taken in once.
+  bool takeRow(const std::string& path, const std::string& working, std::optional<std::string>& workingInternal,
+               std::vector<rename::FileEntry>& rows) {
+    if (path.find('/') == std::string::npos) {
+      if (!workingInternal) workingInternal = pathText(*m_codec, withTrailingSlash(working));
+      std::optional<std::string> name = pathText(*m_codec, path);
+      if (workingInternal && name) {
+        rows.push_back({*workingInternal, std::move(*name), {}});
+        return true;
+      }
+    } else if (std::optional<std::string> full = pathText(*m_codec, rename::normalizedDroppedPath(path, working))) {
+      rows.push_back(rename::splitPath(*full));
+      return true;
+    }
+    return refused("the PATH " + inQuotes(path) + " cannot be represented (no name code left)");
   }
 
   int showPlan(const rename::FileList& list) {
@@ -185,7 +208,21 @@ class Session {
     std::string reason;
     journal = JournalWriter::open(*m_line.journal, reason);
     if (!journal) return refused("the journal " + inQuotes(*m_line.journal) + " cannot be opened: " + reason);
+    // Renamed by the run, the journal would be found under its old name no more.
+    if (journalIsARow(list, *journal))
+      return refused("the journal " + inQuotes(*m_line.journal) + " is one of the files to rename");
     return true;
+  }
+
+  // Whether a row's current path is the journal file; only rows of the journal's name are looked
+  // at on disk.
+  bool journalIsARow(const rename::FileList& list, const JournalWriter& journal) {
+    const std::optional<std::string> name =
+        pathText(*m_codec, std::filesystem::path(*m_line.journal).filename().string());
+    if (!name || name->empty()) return false;
+    return std::any_of(list.rows().begin(), list.rows().end(), [&](const rename::FileEntry& row) {
+      return row.name == *name && journal.isFileAt(m_codec->toNative(row.currentPath()));
+    });
   }
 
   int undo() {

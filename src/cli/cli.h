@@ -11,9 +11,10 @@
 // Everything the command refuses is refused before any file is touched, with exit status 2 and
 // the reason on standard error: a malformed command line, a text that cannot be represented, a
 // file that cannot be read, a step the tool refuses or a malformed pattern, a line count that
-// does not match the rows, and the run's own checks (empty and duplicate planned names, with the
-// window's texts). Renames that fail once the run has started are listed on standard error, one
-// line each, and give exit status 1. Name codes assigned during the run are saved at the end.
+// does not match the rows, a journal that is itself one of the files to rename, and the run's own
+// checks (empty and duplicate planned names, with the window's texts). Renames that fail once the
+// run has started are listed on standard error, one line each, and give exit status 1. Name codes
+// assigned during the run are saved at the end.
 #pragma once
 
 #include <iosfwd>

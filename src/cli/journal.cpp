@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace namitra::cli {
@@ -73,6 +74,13 @@ bool JournalWriter::append(std::string_view nativeFrom, std::string_view nativeT
   if (writeAll(m_descriptor, journalLine(nativeFrom, nativeTo))) return true;
   m_lastError = systemReason(errno);
   return false;
+}
+
+bool JournalWriter::isFileAt(const std::string& nativePath) const {
+  struct stat journal {};
+  struct stat entry {};
+  return ::fstat(m_descriptor, &journal) == 0 && ::lstat(nativePath.c_str(), &entry) == 0 &&
+         journal.st_dev == entry.st_dev && journal.st_ino == entry.st_ino;
 }
 
 ParsedJournal parseJournal(std::string_view text) {

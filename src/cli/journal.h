@@ -35,6 +35,8 @@ class JournalWriter {
   // Writes one line at once; false (with the reason kept in `lastError`) when the write failed.
   bool append(std::string_view nativeFrom, std::string_view nativeTo);
   const std::string& lastError() const { return m_lastError; }
+  // Whether the entry at `nativePath` (not followed if it is a link) is the journal file itself.
+  bool isFileAt(const std::string& nativePath) const;
 
  private:
   explicit JournalWriter(int descriptor) : m_descriptor(descriptor) {}

@@ -18,7 +18,9 @@ rename::RenameStatus WorkingFolderFileAccess::rename(const std::string& from, co
   const std::optional<std::string_view> fromName = nameInWorkingFolder(from);
   const std::optional<std::string_view> toName = nameInWorkingFolder(to);
   if (!fromName || !toName) return rename::RenameFile(from, to, replaceAllowed);
-  return rename::RenameFile(std::string(*fromName), std::string(*toName), replaceAllowed);
+  m_fromName.assign(*fromName);
+  m_toName.assign(*toName);
+  return rename::RenameFile(m_fromName, m_toName, replaceAllowed);
 }
 
 }  // namespace namitra::cli

@@ -29,6 +29,8 @@ class WorkingFolderFileAccess : public rename::SystemFileAccess {
   std::optional<std::string_view> nameInWorkingFolder(std::string_view path) const;
 
   std::string m_folder;  // with its trailing "/"
+  std::string m_fromName;  // reused for every rename
+  std::string m_toName;
 };
 
 }  // namespace namitra::cli

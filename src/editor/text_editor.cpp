@@ -119,7 +119,12 @@ void TextEditor::putRows(int first, int count, std::vector<Row> rows) {
                   std::make_move_iterator(rows.end()));
   else if (count > new_count)
     m_rows.erase(at + common, at + count);
-  moveMarks(first, count, new_count);
+  rowsPut(first, count, new_count);
+}
+
+// What follows every change of rows: marks, caret, anchor and view brought to the new rows.
+void TextEditor::rowsPut(int first, int count, int newCount) {
+  moveMarks(first, count, newCount);
   m_caret = clamped(m_caret);
   if (m_anchor) m_anchor = clamped(*m_anchor);
   m_topRow = std::min(m_topRow, maxTopRow());
@@ -181,6 +186,10 @@ void TextEditor::addLine(std::string_view text) {
 void TextEditor::putLine(int index, std::string_view text) {
   if (index < 0 || index >= rowCount()) throw LineIndexError();
   OneNotification notification(*this);
+  if (text.find('\n') == std::string_view::npos && text.find('\r') == std::string_view::npos) {
+    putSingleRow(index, text);
+    return;
+  }
   std::string replacement(text);
   if (m_rows[index].end == RowEnd::CrLf) replacement += "\r\n";
   std::vector<Row> rows = rowsFromText(index, 1, replacement);
@@ -189,6 +198,26 @@ void TextEditor::putLine(int index, std::string_view text) {
   int new_count = static_cast<int>(rows.size());
   replaceRowsRecorded(index, 1, std::move(rows));
   caretAfterRows(index, new_count);
+}
+
+// A line without line break replaces its row one for one (the format tool puts one such line
+// per row of a long text): the row keeps its line end, as splitting the line with that end
+// appended would give it. The undo step is the one replaceRowsRecorded makes, and the removed
+// text moves into it instead of being copied.
+void TextEditor::putSingleRow(int index, std::string_view text) {
+  std::string replacement(text);  // first: `text` may be a view of the row itself
+  Row& row = m_rows[index];
+  const RowEnd end = row.end == RowEnd::CrLf || index + 1 < rowCount() ? RowEnd::CrLf : RowEnd::Eof;
+  UndoStep& step = m_history.appendStep(m_caret);
+  step.startRow = index;
+  step.rowCount = 1;
+  step.endKind = row.end;
+  step.replacedText = std::move(row.text);
+  if (row.end == RowEnd::CrLf) step.replacedText += "\r\n";
+  row.text = std::move(replacement);
+  row.end = end;
+  rowsPut(index, 1, 1);
+  caretAfterRows(index, 1);
 }
 
 void TextEditor::clearLines() { replaceWholeText({}); }

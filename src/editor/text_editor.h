@@ -211,6 +211,7 @@ class TextEditor {
   void replaceRowsRecorded(int first, int count, std::vector<Row> rows);
   // Replaces rows without touching the history.
   void putRows(int first, int count, std::vector<Row> rows);
+  void rowsPut(int first, int count, int newCount);
   void moveMarks(int first, int count, int newCount);
   void replaceWholeText(std::vector<Row> rows);
   std::vector<Row> rowsFromText(int first, int count, std::string_view text) const;
@@ -220,6 +221,7 @@ class TextEditor {
   void replaceBox(std::string_view text);
   void undoOrRedo(UndoStep step, bool isRedo);
   void caretAfterRows(int first, int count);
+  void putSingleRow(int index, std::string_view text);
 
   int maxCaretRow() const;
   TextPosition clamped(TextPosition position) const;

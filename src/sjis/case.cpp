@@ -78,9 +78,11 @@ const CaseTables& caseTables() {
 char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-template <typename SingleMap>
-void mapInPlace(std::string& text, const std::array<CharCode, 0x10000>& doubleMap,
-                SingleMap single) {
+// The double-byte table is fetched at the first double-byte character: building the tables
+// costs far more than mapping a short name, and most names are plain ASCII.
+template <typename DoubleMap, typename SingleMap>
+void mapInPlace(std::string& text, DoubleMap doubleMap, SingleMap single) {
+  const std::array<CharCode, 0x10000>* table = nullptr;
   std::size_t pos = 0;
   while (pos < text.size()) {
     if (charLength(text, pos) == 1) {
@@ -88,7 +90,8 @@ void mapInPlace(std::string& text, const std::array<CharCode, 0x10000>& doubleMa
       ++pos;
       continue;
     }
-    const CharCode mapped = doubleMap[charCodeAt(text, pos)];
+    if (!table) table = &doubleMap();
+    const CharCode mapped = (*table)[charCodeAt(text, pos)];
     text[pos] = static_cast<char>(mapped >> 8);
     text[pos + 1] = static_cast<char>(mapped & 0xFF);
     pos += 2;
@@ -97,9 +100,13 @@ void mapInPlace(std::string& text, const std::array<CharCode, 0x10000>& doubleMa
 
 }  // namespace
 
-void toUpperInPlace(std::string& text) { mapInPlace(text, caseTables().upper, asciiUpper); }
+void toUpperInPlace(std::string& text) {
+  mapInPlace(text, []() -> const auto& { return caseTables().upper; }, asciiUpper);
+}
 
-void toLowerInPlace(std::string& text) { mapInPlace(text, caseTables().lower, asciiLower); }
+void toLowerInPlace(std::string& text) {
+  mapInPlace(text, []() -> const auto& { return caseTables().lower; }, asciiLower);
+}
 
 std::string toUpper(std::string_view text) {
   std::string result(text);

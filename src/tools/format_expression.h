@@ -8,9 +8,11 @@
 // replace-all pass per variable in the order above, each pass over the result of the one before.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace namitra::tools {
 
@@ -39,5 +41,39 @@ std::string RunningNumberText(std::int64_t number, int digitCount);
 // becomes the running number. %F_NAME% does not match inside %F_NAMEAA% (a letter, not "%",
 // follows its last letter there). Case conversion keeps double-byte characters whole.
 std::string ExpandFormat(std::string_view format, std::string_view line, std::string_view numberText);
+
+// One format made ready for the many lines of the format tool: expand gives exactly what
+// ExpandFormat gives, but looks at the format only once.
+//
+// The passes are run once over the format with stand-in values, bytes that no variable holds;
+// what they leave is a template of literal pieces and value slots. Filling the slots with a
+// line's values gives the passes' result whenever no pass could have found a variable that a
+// value helped to form: a variable that takes in a value must hold all of it (a value with a "%"
+// is never filled in), so a value with a byte that no variable holds, without NUL, and ending on
+// a character boundary of its own cannot. For any other line, and a format holding NUL or a
+// stand-in byte, expand runs the passes.
+class PreparedFormat {
+ public:
+  explicit PreparedFormat(std::string_view format);
+
+  std::string expand(std::string_view line, std::string_view numberText) const;
+
+ private:
+  static constexpr int kNumberSlot = 6;  // slots 0 to 5 are the variables of passes 1 to 6
+  struct Piece {
+    std::size_t start = 0;   // a literal piece of the template, or
+    std::size_t length = 0;
+    int slot = -1;           // the slot it is
+  };
+
+  // Cuts the template into literal pieces and slots.
+  void cutTemplate();
+
+  std::string m_format;
+  std::string m_template;
+  std::vector<Piece> m_pieces;
+  unsigned m_slots = 0;  // one bit per file variable slot of the template
+  bool m_usable = false;
+};
 
 }  // namespace namitra::tools

@@ -51,12 +51,13 @@ FormatOutcome applyFormat(editor::TextEditor& edit, std::string_view format, Run
   if (format.empty()) return {text::kNoFormatExpression, false};
   if (edit.lineCount() == 0) return {text::kNothingInFileList, false};
   UpdateBracket bracket(edit);
+  const PreparedFormat prepared(format);
   const int lineCount = edit.lineCount();
   int row = 0;
   for (int index = 0; index < lineCount; ++index) {
     const std::string number = RunningNumberText(numbers.startValue + index, numbers.digitCount);
     const int rowsBefore = edit.lineCount();
-    edit.putLine(row, ExpandFormat(format, edit.line(row), number));
+    edit.putLine(row, prepared.expand(edit.line(row), number));
     // A line break in the format makes the line several rows; the next line follows them.
     row += 1 + edit.lineCount() - rowsBefore;
   }

@@ -246,6 +246,22 @@ TEST_F(ExecuteTest, UndoUnwindsRunsNewestFirst) {
   EXPECT_EQ(contentOf("a.txt"), "a.txt");
 }
 
+TEST_F(ExecuteTest, UndoReversesASwapAsOneBatch) {
+  makeFile("a.txt");
+  makeFile("b.txt");
+  plan({"b.txt", "a.txt"});
+  ASSERT_EQ(execute({"--names-from", "plan.txt", "--journal", "j.log"}, {"a.txt", "b.txt"}).status, 0);
+  ASSERT_EQ(contentOf("a.txt"), "b.txt");
+  // Reversed one line at a time, the newest reversal would find its old name taken.
+  const CliResult result = run({"--undo", "j.log"});
+  EXPECT_EQ(result.status, 0) << result;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(contentOf("a.txt"), "a.txt");
+  EXPECT_EQ(contentOf("b.txt"), "b.txt");
+  EXPECT_EQ(names(), (Names{"a.txt", "b.txt", "j.log", "plan.txt"}));
+  EXPECT_EQ(contentOf("j.log"), "");
+}
+
 TEST_F(ExecuteTest, UndoOfRepeatedRenamesRemovesTheNewerLine) {
   makeFile("a.txt");
   makeFile("c.txt");
@@ -288,6 +304,16 @@ TEST_F(ExecuteTest, JournalRefusesAPathItCouldNotRecord) {
   EXPECT_EQ(result.status, 2) << result;
   EXPECT_NE(result.err.find("cannot be journaled"), std::string::npos) << result;
   EXPECT_TRUE(exists("a\tb.txt"));
+}
+
+TEST_F(ExecuteTest, JournalAmongTheFilesToRenameIsRefused) {
+  makeFile("a.txt");
+  writeBytes(folder() / "j.log", journalLine("x.txt", "y.txt"));  // from an earlier run
+  const CliResult result = execute({"--rule", "j.log=k.log", "--rule", "a=b", "--journal", "j.log"}, {"a.txt", "j.log"});
+  EXPECT_EQ(result.status, 2) << result;
+  EXPECT_EQ(result.err, "namitra-cli: the journal 'j.log' is one of the files to rename\n");
+  EXPECT_EQ(names(), (Names{"a.txt", "j.log"}));
+  EXPECT_EQ(contentOf("j.log"), journalLine("x.txt", "y.txt"));
 }
 
 TEST_F(ExecuteTest, NamesOutsideCodePage932AreRenamedAndUndoneExactly) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "sjis/codec.h"
 
@@ -127,6 +129,53 @@ TEST(ExpandFormat, VariableTextInsideADoubleByteCharacterIsNotMatched) {
   // after it is no variable; the variables before and after are.
   EXPECT_EQ(ExpandFormat("\x83%NUM%%NUM%", "a", "7"), "\x83%NUM%7");
   EXPECT_EQ(ExpandFormat("%NUM%\x83%NUM%%NUM%", "a", "7"), "7\x83%NUM%7");
+  // A pass that finds nothing leaves the text whole, also after a NUL; one that replaces cuts it
+  // there, as every replace-all does.
+  const std::string withNul("\x83%F_EXT%\0x", 11);
+  EXPECT_EQ(ExpandFormat(withNul, "a.b", "7"), withNul);
+  EXPECT_EQ(ExpandFormat(std::string("%F_EXT%\0x", 9), "a.b", "7"), "b");
+}
+
+// The prepared format must give what the passes give for every format and line, also where a
+// value helps to form a variable, a lead byte swallows a "%", or a NUL or a stand-in byte is there.
+TEST(PreparedFormat, ExpandsExactlyAsTheFormatDoes) {
+  const std::vector<std::string> formats = {
+      "photo%NUM%.%F_EXT%", "%F_NAME%|%F_NAMEAA%|%F_NAMEaa%|%F_EXT%|%F_EXTAA%|%F_EXTaa%", "x", "",
+      "%F_%F_NAME%A%",  // NAMEA as the name makes %F_NAMEAA% for the next pass
+      "%NU%F_NAME%%",   // M as the name makes %NUM%
+      "%NUM%%F_NAME%%F_EXT%", "%F_EXT%%F_NAME%", "\x83%F_EXT%%NUM%", "%F_NAME%\x83%NUM%", "%num%-%Num%",
+      std::string("%F_NAME%\0%NUM%", 14), "a\x01%F_NAME%", fromUtf8("写真%NUM%_%F_NAMEAA%.%F_EXTaa%")};
+  const std::vector<std::string> lines = {
+      "f000000.dat", "NAMEA.txt", "M", "F_EXT.F_NAME", "", ".htaccess", "notes.", "TAX.T", "%NUM%.txt",
+      "ab\x83.txt", "a.b\x83", "x\x01y.z", std::string("a\0b.c", 5), fromUtf8("アX.ＪＰＧ"), fromUtf8("表.jpg")};
+  for (const std::string& format : formats) {
+    const PreparedFormat prepared(format);
+    for (const std::string& line : lines) {
+      SCOPED_TRACE(::testing::PrintToString(format) + " " + ::testing::PrintToString(line));
+      EXPECT_EQ(prepared.expand(line, "07"), ExpandFormat(format, line, "07"));
+    }
+  }
+}
+
+TEST(PreparedFormat, ExpandsRandomFormatsAndLinesExactlyAsTheFormatDoes) {
+  const std::vector<std::string> pieces = {"%", "F_", "NAME", "EXT", "AA", "aa", "NUM", "num", "%F_NAME%",
+                                           "%F_EXT%", "%NUM%", "x", ".", "\x83", fromUtf8("表"), "M", "A"};
+  std::mt19937 random(8);
+  auto text = [&](int most) {
+    std::string made;
+    for (int count = std::uniform_int_distribution<int>(0, most)(random); count > 0; --count)
+      made += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+    return made;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string format = text(6);
+    const PreparedFormat prepared(format);
+    for (int each = 0; each < 5; ++each) {
+      const std::string line = text(4);
+      ASSERT_EQ(prepared.expand(line, "9"), ExpandFormat(format, line, "9"))
+          << ::testing::PrintToString(format) << " " << ::testing::PrintToString(line);
+    }
+  }
 }
 
 }  // namespace
