@@ -55,9 +55,15 @@ bool carriesCharacter(std::uint32_t message) {
 }
 
 // The character comment: a double-byte character as its two bytes, a control code as "#" and
-// its number, anything else as its byte.
+// its number, anything else as its byte. A code above 0xFF that is no double-byte character
+// (a loaded text may hold any number) shows as "#" and its number too: its two bytes could hold
+// a line break, which would cut the line and make the saved text unreadable.
 std::string characterComment(std::uint16_t code) {
-  if (code > 0xFF) return {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+  const auto lead = static_cast<unsigned char>(code >> 8);
+  const auto trail = static_cast<unsigned char>(code & 0xFF);
+  if (code > 0xFF && sjis::isLeadByte(lead) && sjis::isTrailByte(trail))
+    return {static_cast<char>(lead), static_cast<char>(trail)};
+  if (code > 0xFF) return "#" + std::to_string(code);
   if (code < 32) return "#" + std::to_string(code);
   return std::string(1, static_cast<char>(code));
 }
@@ -465,7 +471,7 @@ bool KeyMacro::LoadMacroText(std::istream& in) {
 }
 
 bool KeyMacro::LoadMacroText(const std::filesystem::path& path) {
-  std::optional<std::string> text = platform::readWholeFileStrict(path);
+  std::optional<std::string> text = platform::readWholeFileStrict(path, platform::kStoredFileSizeLimit);
   if (!text) throw platform::StoredFileError(path, platform::StoredFileOperation::Read, ENOENT);
   std::istringstream in(*text);
   return LoadMacroText(in);

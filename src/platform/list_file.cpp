@@ -5,7 +5,7 @@
 namespace namitra::platform {
 
 std::optional<std::vector<std::string>> readListFile(const std::filesystem::path& path) {
-  auto text = readWholeFile(path);
+  auto text = readWholeFile(path, kStoredFileSizeLimit);
   if (!text) return std::nullopt;
   return splitLines(*text, false);
 }

@@ -20,7 +20,7 @@ std::vector<Rule> parseRules(std::string_view text) {
 }
 
 std::optional<std::vector<Rule>> readRuleFile(const std::filesystem::path& path) {
-  auto text = readWholeFileStrict(path);
+  auto text = readWholeFileStrict(path, kStoredFileSizeLimit);
   if (!text) return std::nullopt;
   return parseRules(*text);
 }

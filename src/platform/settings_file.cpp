@@ -133,7 +133,7 @@ SettingsFile::SettingsFile(std::filesystem::path path) : m_path(std::move(path))
 std::optional<std::string> SettingsFile::rawValue(std::string_view section, std::string_view key) const {
   std::optional<std::string> text;
   try {
-    text = readWholeFile(m_path);
+    text = readWholeFile(m_path, kStoredFileSizeLimit);
   } catch (const StoredFileError&) {
     return std::nullopt;  // an unreadable settings file reads as empty
   }
@@ -143,7 +143,10 @@ std::optional<std::string> SettingsFile::rawValue(std::string_view section, std:
   if (!location.keyLine) return std::nullopt;
   const LineRange& range = lines[*location.keyLine];
   auto entry = keyLine(std::string_view(*text).substr(range.start, range.contentEnd - range.start));
-  return std::string(cutToBuffer(dropEnclosingQuotes(trimBlanks(entry->value))));
+  // The value is a C string to the profile functions: a NUL byte ends it. Kept in, it would end
+  // up inside file names that the system then cuts short at the NUL.
+  const std::string_view value = entry->value.substr(0, entry->value.find('\0'));
+  return std::string(cutToBuffer(dropEnclosingQuotes(trimBlanks(value))));
 }
 
 std::string SettingsFile::readString(std::string_view section, std::string_view key,
@@ -165,7 +168,7 @@ bool SettingsFile::readBool(std::string_view section, std::string_view key, bool
 void SettingsFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
   std::string text;
   try {
-    text = readWholeFile(m_path).value_or(std::string());
+    text = readWholeFile(m_path, kStoredFileSizeLimit).value_or(std::string());
   } catch (const StoredFileError& error) {
     // Rewriting a file that cannot be read would lose its other content.
     throw StoredFileError(m_path, StoredFileOperation::Write, error.what());
@@ -222,6 +225,8 @@ std::optional<long> parseProfileInteger(std::string_view value) {
   }
   long result = base == 16 ? static_cast<long>(static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude)))
                            : static_cast<long>(magnitude);
+  // Negating the most negative 32-bit value gives itself again, as it does in 32 bits.
+  if (negative && result == INT32_MIN) return result;
   return negative ? -result : result;
 }
 

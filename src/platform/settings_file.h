@@ -3,17 +3,17 @@
 //
 // A line "[name]" opens a section; a line "key=value" inside it is a setting. Sections and keys
 // are matched without regard to ASCII case, and the first section and the first key of a name
-// count. A value read is the text after the first "=", with the blanks (spaces and tabs) around
-// it dropped and then one pair of enclosing double quotation marks dropped; at most 2047 bytes
-// of it are seen (cut at a character boundary, never inside a double-byte character). So a
-// value of only blanks reads back empty, and a value written in quotation marks keeps its
-// blanks.
+// count. A value read is the text after the first "=" up to a NUL byte (which ends it, as it
+// ends a C string), with the blanks (spaces and tabs) around it dropped and then one pair of
+// enclosing double quotation marks dropped; at most 2047 bytes of it are seen (cut at a
+// character boundary, never inside a double-byte character). So a value of only blanks reads
+// back empty, and a value written in quotation marks keeps its blanks.
 //
 // Writing changes the one line of the key (or adds it at the end of its section, or adds the
 // section at the end of the file) and leaves every other byte of the file as it was. Each write
 // re-reads the file and replaces it whole (see text_file.h), with CR LF for the lines it adds.
-// Reading never fails: a missing or unreadable file reads as empty, so every key gives its
-// default.
+// Reading never fails: a missing, unreadable or oversized file reads as empty, so every key
+// gives its default.
 #pragma once
 
 #include <filesystem>

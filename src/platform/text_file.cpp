@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <random>
 
 #include "platform/stored_file_error.h"
@@ -43,8 +44,10 @@ class FileDescriptor {
   throw StoredFileError(path, StoredFileOperation::Write, error);
 }
 
-std::optional<std::string> readFile(const std::filesystem::path& path, bool folderIsError) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::optional<std::string> readFile(const std::filesystem::path& path, bool folderIsError, std::size_t sizeLimit) {
+  const bool limited = sizeLimit != kNoSizeLimit;
+  // Without O_NONBLOCK, opening a named pipe waits for a writer, maybe for ever.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (limited ? O_NONBLOCK : 0)));
   if (!fd.valid()) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     throwRead(path, errno);
@@ -55,6 +58,9 @@ std::optional<std::string> readFile(const std::filesystem::path& path, bool fold
     if (folderIsError) throwRead(path, EISDIR);
     return std::nullopt;
   }
+  if (limited && !S_ISREG(info.st_mode))
+    throw StoredFileError(path, StoredFileOperation::Read, "not a regular file");
+  if (limited && static_cast<std::uintmax_t>(info.st_size) > sizeLimit) throwRead(path, EFBIG);
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -63,6 +69,7 @@ std::optional<std::string> readFile(const std::filesystem::path& path, bool fold
     if (got < 0) throwRead(path, errno);
     if (got == 0) return bytes;
     bytes.append(buffer, static_cast<std::size_t>(got));
+    if (bytes.size() > sizeLimit) throwRead(path, EFBIG);  // it grew while being read
   }
 }
 
@@ -99,12 +106,12 @@ int createTempBeside(const std::filesystem::path& target, std::filesystem::path&
 
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-  return readFile(path, false);
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t sizeLimit) {
+  return readFile(path, false, sizeLimit);
 }
 
-std::optional<std::string> readWholeFileStrict(const std::filesystem::path& path) {
-  return readFile(path, true);
+std::optional<std::string> readWholeFileStrict(const std::filesystem::path& path, std::size_t sizeLimit) {
+  return readFile(path, true, sizeLimit);
 }
 
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -8,6 +8,7 @@
 // target. Bytes are never interpreted: the files hold code page 932 text as it is.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,13 +17,23 @@
 
 namespace namitra::platform {
 
+// How much of a stored file of the program (settings, list, rule and macro files) is read at
+// most. Such files hold a few kilobytes; a larger one is refused rather than turned into
+// millions of rows (a file of nothing but line breaks would take dozens of times its size in
+// memory). Reading with a limit also refuses anything at the path that is no regular file (a
+// named pipe would block, a device such as /dev/zero never ends).
+inline constexpr std::size_t kStoredFileSizeLimit = 8 * 1024 * 1024;
+inline constexpr std::size_t kNoSizeLimit = static_cast<std::size_t>(-1);
+
 // The file's bytes; nullopt when nothing is there or it is a folder. Throws StoredFileError when
-// the file exists but cannot be read.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// the file exists but cannot be read, and, with a `sizeLimit`, when it is larger than that
+// ("File too large") or no regular file.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t sizeLimit = kNoSizeLimit);
 
 // Like readWholeFile, but a folder at the path is an error (StoredFileError) rather than
 // "nothing there": for files the user picked by name, such as a rule file listed in a folder.
-std::optional<std::string> readWholeFileStrict(const std::filesystem::path& path);
+std::optional<std::string> readWholeFileStrict(const std::filesystem::path& path,
+                                               std::size_t sizeLimit = kNoSizeLimit);
 
 // Replaces the file's content (creating it) atomically. Throws StoredFileError on failure, and
 // then the old content is still there.

@@ -146,6 +146,8 @@ std::string RenameStatus::reason() const {
 
 RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed) {
   if (!isWithinLimits(from) || !isWithinLimits(to)) return {ENAMETOOLONG};
+  // The system would take a path with a NUL byte as the shorter path before it.
+  if (from.find('\0') != std::string::npos || to.find('\0') != std::string::npos) return {EINVAL};
   if (replaceAllowed) {
     if (::rename(from.c_str(), to.c_str()) == 0) return {};
     if (errno != EXDEV) return lastError();

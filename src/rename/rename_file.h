@@ -10,7 +10,8 @@
 // Between two file systems (EXDEV) a regular file is copied (content, mode and times) and the
 // source deleted; the copy never replaces an existing file unless allowed, and a copy that
 // fails half way is removed again, so the source is always left whole. A name component over
-// 255 bytes or a path of PATH_MAX bytes or more is refused before any system call.
+// 255 bytes, a path of PATH_MAX bytes or more (ENAMETOOLONG) and a path holding a NUL byte
+// (EINVAL) are refused before any system call.
 //
 // The primitive records nothing: the caller, which knows the names in the program's own text,
 // appends the history record when the rename succeeded.
