@@ -38,6 +38,7 @@ QFrame* pictureFrame() {
   frame->setFrameShape(QFrame::Box);
   frame->setStyleSheet(QStringLiteral("QFrame { color: #a0a0a0; }"));
   auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(4, 4, 4, 4);  // room for the 88 pixels of the banner
   layout->addStretch();
   layout->addWidget(picture(QStringLiteral(":/images/namitra.svg"), QSize(64, 64)), 0,
                     Qt::AlignHCenter);
@@ -50,7 +51,18 @@ QFrame* pictureFrame() {
 
 }  // namespace
 
-QString VersionText() { return QStringLiteral(NAMITRA_VERSION); }
+QString versionTextOf(const QString& buildVersion) {
+  if (buildVersion.isEmpty()) return {};
+  const QStringList parts = buildVersion.split(QLatin1Char('.'));
+  QStringList numbers;
+  for (int i = 0; i < 4; ++i) {
+    const unsigned value = i < parts.size() ? parts[i].toUInt() : 0;
+    numbers << QString::number(value & 0xFFFF);
+  }
+  return numbers.join(QLatin1Char('.'));
+}
+
+QString VersionText() { return versionTextOf(QStringLiteral(NAMITRA_VERSION)); }
 
 QIcon applicationIcon() { return QIcon(QStringLiteral(":/images/namitra.svg")); }
 

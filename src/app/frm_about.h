@@ -10,6 +10,9 @@ namespace namitra::app {
 
 // The version of this build as four numbers, "1.0.0.0".
 QString VersionText();
+// Four numbers from a version as the build gives it ("1.2" becomes "1.2.0.0"); each part is
+// kept to 16 bits, a part that is not a number reads as 0. Empty for an empty version.
+QString versionTextOf(const QString& buildVersion);
 
 class FrmAbout : public QDialog {
   Q_OBJECT

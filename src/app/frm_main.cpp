@@ -11,11 +11,13 @@
 #include "app/frm_option.h"
 #include "app/message_log.h"
 #include "app/tool_pane.h"
+#include "editor/key_macro.h"
 #include "platform/file_system.h"
 #include "platform/list_file.h"
 #include "platform/name_codec.h"
 #include "platform/program_settings.h"
 #include "platform/rule_file.h"
+#include "platform/stored_file_error.h"
 #include "rename/dropped_paths.h"
 #include "rename/messages.h"
 #include "rename/name_round_trip.h"
@@ -37,19 +39,26 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace namitra::app {
 namespace {
 
 const QString kMainTitle = QString::fromUtf8("お手軽名前変更ツール Namitra!");
+constexpr int kEditPage = 1;
+// A tool bar property: its buttons show their hints as tooltips too.
+constexpr const char* kShowsTooltips = "showsTooltips";
 
 QFont pixelFont(const char* family, int pixels) {
   QFont font(QString::fromLatin1(family));
@@ -69,6 +78,21 @@ QLabel* descriptionOver(QWidget* pane, const char* objectName, const char* text)
   auto* layout = new QVBoxLayout(pane);
   layout->addWidget(label, 0, Qt::AlignCenter);
   return label;
+}
+
+// Centres a dialog on the main window, kept inside the screen the window is on (so that it can
+// be reached even when the main window is minimised or partly off the screen).
+void centreOn(QWidget* dialog, const QWidget* window) {
+  QRect frame = dialog->frameGeometry();
+  frame.moveCenter(window->frameGeometry().center());
+  if (const QScreen* screen = window->screen()) {
+    const QRect room = screen->availableGeometry();
+    frame.moveLeft(std::clamp(frame.left(), room.left(),
+                              std::max(room.left(), room.right() + 1 - frame.width())));
+    frame.moveTop(std::clamp(frame.top(), room.top(),
+                             std::max(room.top(), room.bottom() + 1 - frame.height())));
+  }
+  dialog->move(frame.topLeft());
 }
 
 std::vector<std::size_t> selectedRowIndices(const QTreeView* view) {
@@ -114,6 +138,9 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
 
   m_option = std::make_unique<FrmOption>(m_setup.dataFolder);
   m_searchEditor = std::make_unique<tools::SearchEditor>(m_eeEdit->editor());
+  m_keyMacro = std::make_unique<editor::KeyMacro>("keyMacro");
+  m_keyMacro->setShowDialog(false);
+  m_keyMacro->setControl(&m_eeEdit->macroControl());
   m_ruleFiles = ruleFileDialogs(this);
   m_nativeNames = m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre();
   if (!m_setup.files) m_setup.files = &m_files;
@@ -190,6 +217,7 @@ QToolBar* FrmMain::createToolBar(const char* name, std::initializer_list<const c
 QWidget* FrmMain::createFileListPage() {
   QToolBar* bar = createToolBar("tbFileName", {"actFileListClear", "actFileListDel",
                                                "actFileListSwapOldNew", "|"});
+  bar->setProperty(kShowsTooltips, true);
   bar->addWidget(new QLabel(QString::fromUtf8(" 絞り込み: ")));
   m_cbFileListExtract = new HistoryComboBox;
   m_cbFileListExtract->setObjectName(QStringLiteral("cbFileListExtract"));
@@ -302,6 +330,8 @@ void FrmMain::bindCommands() {
   bind("actEditPaste", &FrmMain::actEditPasteExecute);
   bind("actEditUndo", &FrmMain::actEditUndoExecute);
   bind("actEditRedo", &FrmMain::actEditRedoExecute);
+  bind("actEditMacroRec", &FrmMain::actEditMacroRecExecute);
+  bind("actEditMacroExec", &FrmMain::actEditMacroExecExecute);
   bind("actFileListSwapOldNew", &FrmMain::actFileListSwapOldNewExecute);
   bind("actFileListExecute", &FrmMain::actFileListExecuteExecute);
   bind("actAbout", &FrmMain::actAboutExecute);
@@ -336,13 +366,25 @@ void FrmMain::FormShow() {
   m_pcEdit->setCurrentIndex(0);
   appendShortcutTextsToHints();
   setWindowTitle(kMainTitle);
+  // Each step on its own: a stored file that cannot be read must not keep the others from being
+  // read (the settings would otherwise be overwritten with the defaults at shutdown).
+  run([this] { readFileNameCharTable(); });
   run([this] {
-    const auto table = m_setup.dataFolder / "ValidFileNameChar.rld";
-    if (platform::fileExists(table))
-      if (auto rules = platform::readRuleFile(table)) m_option->setFileNameCharTable(*rules);
     if (m_setup.commandLine.size() >= 2) addPaths(m_setup.commandLine);
-    readSettings();
+    if (!m_setup.openedFiles.empty()) addPaths(m_setup.openedFiles);
   });
+  run([this] { readSettings(); });
+}
+
+void FrmMain::readFileNameCharTable() {
+  const auto table = m_setup.dataFolder / "ValidFileNameChar.rld";
+  if (!platform::fileExists(table)) return;
+  try {
+    if (auto rules = platform::readRuleFile(table)) m_option->setFileNameCharTable(*rules);
+  } catch (const platform::StoredFileError&) {
+    m_unreadFileNameCharTable = m_option->fileNameCharTable();
+    throw;
+  }
 }
 
 void FrmMain::appendShortcutTextsToHints() {
@@ -375,7 +417,8 @@ void FrmMain::writeSettings() {
   settings.regexp = m_pcEdit->cbRegRegexp->isChecked();
   settings.fuzzy = m_pcEdit->cbRegFuzzy->isChecked();
   platform::writeProgramSettings(m_setup.settingsFile, settings);
-  platform::writeRuleFile(m_setup.dataFolder / "ValidFileNameChar.rld", m_option->fileNameCharTable());
+  if (m_unreadFileNameCharTable != m_option->fileNameCharTable())
+    platform::writeRuleFile(m_setup.dataFolder / "ValidFileNameChar.rld", m_option->fileNameCharTable());
   saveNameCodes();
 }
 
@@ -477,10 +520,15 @@ void FrmMain::cbFileListExtractDropDown() {
   m_cbFileListExtract->setEntries(entries);
 }
 
-void FrmMain::actFileListExtractEditExecute() {
+void FrmMain::actFileListExtractEditExecute() { showListEditor(FrmOption::FilterListPage); }
+
+// The options dialog without waiting, on one of its list pages; the main window stays disabled
+// until the dialog closes. Both lists are loaded, since OK writes both.
+void FrmMain::showListEditor(int page) {
   m_option->loadLists();
   setEnabled(false);
-  m_option->showListPage(FrmOption::FilterListPage);
+  centreOn(m_option.get(), this);
+  m_option->showListPage(static_cast<FrmOption::Page>(page));
 }
 
 // ---- the name round trip ----
@@ -518,6 +566,37 @@ void FrmMain::actEditUndoExecute() {
 
 void FrmMain::actEditRedoExecute() {
   if (m_eeEdit->hasFocus()) m_eeEdit->editor().Redo();
+}
+
+// ---- keystroke macros ----
+
+bool FrmMain::editPageActive() const { return m_pcMain->currentIndex() == kEditPage; }
+
+// Only on the edit page; elsewhere even a running recording goes on. The check mark is set here
+// rather than left to the action's own toggling, so that a press that does nothing changes
+// nothing.
+void FrmMain::actEditMacroRecExecute() {
+  if (editPageActive()) toggleMacroRecording();
+  action("actEditMacroRec")->setChecked(m_recordingShown);
+}
+
+// A replayed stop key (the last record of a recording stopped from the keyboard) arrives while
+// playing: it resets the caption and the check mark, and the stop does nothing.
+void FrmMain::toggleMacroRecording() {
+  const editor::MacroState state = m_keyMacro->state();
+  if (state == editor::MacroState::Recording || state == editor::MacroState::Playing) {
+    m_recordingShown = false;
+    setWindowTitle(kMainTitle);
+    m_keyMacro->StopRecording();
+    return;
+  }
+  m_recordingShown = true;
+  setWindowTitle(QStringLiteral("%1 [**Recording**]").arg(kMainTitle));
+  m_keyMacro->StartRecording();
+}
+
+void FrmMain::actEditMacroExecExecute() {
+  if (editPageActive()) m_keyMacro->Play();
 }
 
 void FrmMain::actFileListSwapOldNewExecute() {
@@ -595,6 +674,7 @@ void FrmMain::actCloseExecute() { close(); }
 
 void FrmMain::actOptionExecute() {
   m_option->loadLists();
+  centreOn(m_option.get(), this);
   m_option->exec();
   m_option->saveLists();
 }
@@ -602,9 +682,7 @@ void FrmMain::actOptionExecute() {
 void FrmMain::actChangeHistoryExecute() {
   if (!m_historyShownBefore) {
     m_historyShownBefore = true;
-    QRect frame = m_history->frameGeometry();
-    frame.moveCenter(frameGeometry().center());
-    m_history->move(frame.topLeft());
+    centreOn(m_history.get(), this);
   }
   m_history->show();
   m_history->raise();
@@ -621,16 +699,27 @@ bool FrmMain::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
-// The window sees every key release first: Delete released while the file list has the focus
-// deletes the selected rows, once, however long the key was held.
+// The window sees every event first: key releases (for Delete) and tooltips (only the file-list
+// tool bar shows them; the others leave their hints to the status bar).
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyRelease) return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  // Key events go to the focus widget first (and then up to its parents): acting only on the
-  // event sent to the list itself deletes once.
-  if (key->key() != Qt::Key_Delete || key->isAutoRepeat() || watched != m_lvFileList) return false;
-  run([this] { actFileListDelExecute(); });
+  if (event->type() == QEvent::ToolTip) return isQuietToolButton(watched);
+  if (event->type() == QEvent::KeyRelease) FormKeyUp(watched, *static_cast<QKeyEvent*>(event));
   return false;
+}
+
+// Delete released while the file list has the focus deletes the selected rows, once, however
+// long the key was held. Key events go to the focus widget first (and then up to its parents):
+// acting only on the event sent to the list itself deletes once.
+void FrmMain::FormKeyUp(QObject* watched, const QKeyEvent& key) {
+  if (key.key() != Qt::Key_Delete || key.isAutoRepeat() || watched != m_lvFileList) return;
+  run([this] { actFileListDelExecute(); });
+}
+
+bool FrmMain::isQuietToolButton(const QObject* watched) const {
+  const auto* button = qobject_cast<const QToolButton*>(watched);
+  if (!button) return false;
+  const auto* bar = qobject_cast<const QToolBar*>(button->parentWidget());
+  return bar && bar->window() == this && !bar->property(kShowsTooltips).toBool();
 }
 
 }  // namespace namitra::app

@@ -6,9 +6,15 @@
 // replacement table are written; if that fails the user may still quit without saving). Each
 // action's handler runs through runCommand, so an error escaping any command ends it with the
 // general error dialog.
+//
+// The window owns the keystroke recorder of the edit text (`keyMacro`, no dialogs of its own).
+// Its two commands act only while the edit page is showing; while recording, the caption ends
+// with "[**Recording**]" and the record command is checked, which its tool-bar button shows as
+// pressed.
 #pragma once
 
 #include "app/file_list_model.h"
+#include "platform/rule_file.h"
 #include "rename/rename_batch.h"
 #include "rename/rename_file.h"
 
@@ -22,6 +28,7 @@
 #include <string>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
 class QTabWidget;
 class QToolBar;
@@ -33,6 +40,10 @@ class NameCodec;
 
 namespace namitra::tools {
 class SearchEditor;
+}
+
+namespace namitra::editor {
+class KeyMacro;
 }
 
 namespace namitra::app {
@@ -59,6 +70,8 @@ struct MainWindowSetup {
   std::filesystem::path dataFolder;       // home of the settings and list files
   std::filesystem::path settingsFile;     // the .ini named after the executable
   std::vector<std::string> commandLine;   // the arguments after the program name (native bytes)
+  // Paths a file manager opened with the program: every one becomes a row, even a single one.
+  std::vector<std::string> openedFiles;
   platform::NameCodec* codec = nullptr;   // the run's name codec (not owned)
   std::filesystem::path helpFile;         // the manual: the executable's path with ".html"
   rename::FileAccess* files = nullptr;    // where renames and undo go (not owned); null: the disk
@@ -77,6 +90,8 @@ class FrmMain : public QMainWindow {
   FrmHistory& history() { return *m_history; }
   EditorWidget& editText() { return *m_eeEdit; }
   ToolPane& toolPane() { return *m_pcEdit; }
+  // The keystroke recorder of the edit text (it shows no dialogs).
+  editor::KeyMacro& keyMacro() { return *m_keyMacro; }
   void setRuleFileChooser(RuleFileChooser chooser) { m_ruleFiles = std::move(chooser); }
 
   // Appends one row per path, in order (native bytes, as dropped or given on the command line).
@@ -99,6 +114,8 @@ class FrmMain : public QMainWindow {
   void actEditPasteExecute();
   void actEditUndoExecute();
   void actEditRedoExecute();
+  void actEditMacroRecExecute();
+  void actEditMacroExecExecute();
   void actFileListSwapOldNewExecute();
   void actFileListExecuteExecute();
   void actAboutExecute();
@@ -137,7 +154,10 @@ class FrmMain : public QMainWindow {
 
   void FormShow();
   void FormClose(QCloseEvent* event);
+  void FormKeyUp(QObject* watched, const QKeyEvent& key);
+  bool isQuietToolButton(const QObject* watched) const;
   void appendShortcutTextsToHints();
+  void readFileNameCharTable();
   void readSettings();
   void writeSettings();
   void lvFileListChange();
@@ -148,12 +168,18 @@ class FrmMain : public QMainWindow {
   void lvFileListColumnClick(int column);
   void cbFileListExtractDropDown();
   void mnuViewClick();
+  bool editPageActive() const;
+  void toggleMacroRecording();
   std::vector<std::string> loadFilterHistory();
+  void showListEditor(int page);
   void saveNameCodes();
   // Runs one command through the general error dialog and keeps the name codes it assigned.
   void run(const std::function<void()>& command);
 
   MainWindowSetup m_setup;
+  // The table the window holds after ValidFileNameChar.rld failed to read: while it is unchanged,
+  // shutdown leaves the user's file alone rather than overwrite it with the built-in table.
+  std::optional<std::vector<platform::Rule>> m_unreadFileNameCharTable;
   QHash<QString, QAction*> m_actions;
   FileListModel* m_model = nullptr;
   QTabWidget* m_pcMain = nullptr;
@@ -173,6 +199,10 @@ class FrmMain : public QMainWindow {
   bool m_shown = false;
   bool m_historyShownBefore = false;
   std::unique_ptr<tools::SearchEditor> m_searchEditor;  // over the edit text
+  std::unique_ptr<editor::KeyMacro> m_keyMacro;          // records from and plays into eeEdit
+  // The caption says "[**Recording**]" and the record command is checked, from a start of
+  // recording to the next use of the command on the edit page.
+  bool m_recordingShown = false;
   RuleFileChooser m_ruleFiles;
 };
 

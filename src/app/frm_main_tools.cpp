@@ -209,11 +209,7 @@ void FrmMain::cbFmtListsDropDown() {
 
 void FrmMain::actFmtClearExecute() { m_pcEdit->cbFmtLists->clearEditText(); }
 
-void FrmMain::actFmtListEditExecute() {
-  m_option->loadLists();
-  setEnabled(false);
-  m_option->showListPage(FrmOption::FormatListPage);
-}
+void FrmMain::actFmtListEditExecute() { showListEditor(FrmOption::FormatListPage); }
 
 void FrmMain::actFmtExecuteExecute() {
   const std::string format = fromDisplayText(m_pcEdit->cbFmtLists->currentText());

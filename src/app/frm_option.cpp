@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -30,9 +31,12 @@ QTableWidget* makeCharGrid(QWidget* parent) {
   grid->setHorizontalHeaderLabels({QString::fromUtf8("使用不可文字"), QString::fromUtf8("変換文字")});
   grid->setColumnWidth(0, 80);
   grid->setColumnWidth(1, 91);
-  grid->verticalHeader()->setVisible(false);
-  grid->verticalHeader()->setDefaultSectionSize(16);
   grid->setFont(fixedFont());
+  grid->verticalHeader()->setVisible(false);
+  grid->verticalHeader()->setMinimumSectionSize(16);
+  grid->verticalHeader()->setDefaultSectionSize(16);
+  // A header one row high leaves room for the nine built-in rows in the grid's 161 pixels.
+  grid->horizontalHeader()->setFixedHeight(15);
   grid->setToolTip(kGridTip);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
   return grid;
@@ -54,6 +58,8 @@ QPlainTextEdit* makeListText(QWidget* parent) {
   auto* text = new QPlainTextEdit(parent);
   text->setFont(fixedFont());
   text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   return text;
 }
 
@@ -76,11 +82,13 @@ void setLines(QPlainTextEdit* text, const std::vector<std::string>& entries) {
 QWidget* replaceCharsPage(QTableWidget* fileNameChars, QTableWidget* specialChars) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(2);
   layout->addWidget(new QLabel(QString::fromUtf8("- ファイルネームに使用できない文字の変換設定")));
   fileNameChars->setFixedHeight(161);
   layout->addWidget(fileNameChars);
   layout->addWidget(new QLabel(QString::fromUtf8("- 特殊文字")));
-  specialChars->setFixedHeight(40);
+  specialChars->setFixedHeight(36);
   layout->addWidget(specialChars);
   layout->addStretch();
   return page;
@@ -106,6 +114,8 @@ FrmOption::FrmOption(std::filesystem::path dataFolder, QWidget* parent)
   m_formatList->setObjectName(QStringLiteral("mOptFmtLists"));
 
   m_pages = new QTabWidget(this);
+  // Tighter tabs, so that the three captions fit side by side in the narrow dialog.
+  m_pages->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   m_pages->addTab(replaceCharsPage(m_fileNameChars, m_specialChars), QString::fromUtf8("変換文字"));
   m_pages->addTab(m_filterList, QString::fromUtf8("絞り込み一覧"));
   m_pages->addTab(m_formatList, QString::fromUtf8("形式化文字列一覧"));
@@ -118,7 +128,9 @@ FrmOption::FrmOption(std::filesystem::path dataFolder, QWidget* parent)
   connect(ok, &QPushButton::clicked, this, &FrmOption::onOk);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 4, 4);
+  // The tab set takes the upper 273 pixels, the OK button the rest.
+  layout->setContentsMargins(0, 0, 4, 2);
+  layout->setSpacing(3);
   layout->addWidget(m_pages, 1);
   layout->addWidget(ok, 0, Qt::AlignRight);
   setFixedSize(269, 303);

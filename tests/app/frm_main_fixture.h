@@ -40,11 +40,13 @@ class FrmMainTest : public testing::Test {
   fs::path folder() const { return fs::path(m_dir.path().toStdString()); }
   fs::path settingsFile() const { return m_settingsFile.empty() ? folder() / "namitra.ini" : m_settingsFile; }
 
-  std::unique_ptr<FrmMain> openWindow(std::vector<std::string> commandLine = {}) {
+  std::unique_ptr<FrmMain> openWindow(std::vector<std::string> commandLine = {},
+                                      std::vector<std::string> openedFiles = {}) {
     MainWindowSetup setup;
     setup.dataFolder = folder();
     setup.settingsFile = settingsFile();
     setup.commandLine = std::move(commandLine);
+    setup.openedFiles = std::move(openedFiles);
     setup.codec = &m_codec;
     auto window = std::make_unique<FrmMain>(std::move(setup));
     window->show();

@@ -98,6 +98,12 @@ TEST_F(FrmMainTest, OnePathOnTheCommandLineIsIgnoredTwoBecomeRows) {
   EXPECT_FALSE(child(*window, "lblLVDescription")->isVisible());
 }
 
+TEST_F(FrmMainTest, EveryPathOpenedFromAFileManagerBecomesARow) {
+  auto window = openWindow({}, {"/tmp/x/b.txt"});
+  ASSERT_EQ(window->fileList().list().size(), 1u);
+  EXPECT_EQ(window->fileList().list().row(0), (rename::FileEntry{"/tmp/x/", "b.txt", ""}));
+}
+
 TEST_F(FrmMainTest, DropsAnywhereOnTheWindowAddRows) {
   auto window = openWindow();
   dropUris(child(*window, "lvFileList"), "file:///d/a.txt\r\nfile:///d/a.txt\r\n");
