@@ -5,6 +5,7 @@
 // round trip of the whole text and ExpandFormat alone are measured too, to tell where the time
 // of the two tools goes.
 #include "editor/text_editor.h"
+#include "photo_names.h"
 #include "platform/rule_file.h"
 #include "tools/format_expression.h"
 #include "tools/format_tool.h"
@@ -12,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,16 +20,7 @@ namespace {
 
 using namespace namitra;
 
-std::string editText(int lines) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(lines) * 21);
-  char line[32];
-  for (int i = 0; i < lines; ++i) {
-    std::snprintf(line, sizeof line, "IMG_%05d photo.JPG\r\n", i % 100000);
-    text += line;
-  }
-  return text;
-}
+std::string editText(int lines) { return bench::photoNamesText(lines); }
 
 // Ten rules: seven that match on every line, three that match nowhere.
 std::vector<platform::Rule> tenRules() {

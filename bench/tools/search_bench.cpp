@@ -6,11 +6,11 @@
 // run must grow linearly with the number of lines; the complexity fit over 10,000 to 200,000
 // lines shows it.
 #include "editor/text_editor.h"
+#include "photo_names.h"
 #include "tools/search_editor.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -19,16 +19,7 @@ namespace {
 using namespace namitra;
 using tools::SearchOption;
 
-std::string editText(int lines) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(lines) * 21);
-  char line[32];
-  for (int i = 0; i < lines; ++i) {
-    std::snprintf(line, sizeof line, "IMG_%05d photo.JPG\r\n", i % 100000);
-    text += line;
-  }
-  return text;
-}
+std::string editText(int lines) { return bench::photoNamesText(lines); }
 
 void replaceAllOnEveryLine(benchmark::State& state, tools::SearchOptions options,
                            const char* findString, const char* replacement) {
