@@ -73,6 +73,15 @@ struct ExpandRow {
   const char* expected;
 };
 
+// Each row's format expanded over its line with the running number "007".
+template <std::size_t N>
+void expectExpansions(const ExpandRow (&rows)[N]) {
+  for (const ExpandRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(ExpandFormat(fromUtf8(row.format), fromUtf8(row.line), "007"), fromUtf8(row.expected));
+  }
+}
+
 TEST(ExpandFormat, ReplacesEachVariable) {
   const ExpandRow rows[] = {
       {"worked example", "IMG_%NUM%.%F_EXTaa%", "photo.JPG", "IMG_007.jpg"},
@@ -88,10 +97,7 @@ TEST(ExpandFormat, ReplacesEachVariable) {
       {"blank line", "%F_NAME%_%NUM%.%F_EXT%", "", "_007."},
       {"variable twice", "%F_NAME%%F_NAME%", "ab.c", "abab"},
   };
-  for (const ExpandRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(ExpandFormat(fromUtf8(row.format), fromUtf8(row.line), "007"), fromUtf8(row.expected));
-  }
+  expectExpansions(rows);
 }
 
 TEST(ExpandFormat, LaterPassesSearchWhatEarlierPassesInserted) {
@@ -104,10 +110,7 @@ TEST(ExpandFormat, LaterPassesSearchWhatEarlierPassesInserted) {
       // A pass does not search the text it inserted itself, so this does not loop.
       {"name variable in the name", "%F_NAME%%F_NAME%", "%F_NAME%.x", "%F_NAME%%F_NAME%"},
   };
-  for (const ExpandRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(ExpandFormat(fromUtf8(row.format), fromUtf8(row.line), "007"), fromUtf8(row.expected));
-  }
+  expectExpansions(rows);
 }
 
 TEST(ExpandFormat, CaseConversionKeepsDoubleByteCharactersWhole) {
@@ -118,10 +121,7 @@ TEST(ExpandFormat, CaseConversionKeepsDoubleByteCharactersWhole) {
       {"katakana with a letter trail byte", "%F_NAMEaa%.%F_EXTaa%", "アX.ＪＰＧ", "アx.ｊｐｇ"},
       {"greek", "%F_EXTAA%", "a.αβ", "ΑΒ"},
   };
-  for (const ExpandRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(ExpandFormat(fromUtf8(row.format), fromUtf8(row.line), "007"), fromUtf8(row.expected));
-  }
+  expectExpansions(rows);
 }
 
 TEST(ExpandFormat, VariableTextInsideADoubleByteCharacterIsNotMatched) {
