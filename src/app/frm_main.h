@@ -16,7 +16,7 @@
 #include "app/file_list_model.h"
 #include "platform/rule_file.h"
 #include "rename/rename_batch.h"
-#include "rename/rename_file.h"
+#include "rename/file_access.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -7,7 +7,6 @@
 #include "cli/journal_undo.h"
 #include "cli/name_steps.h"
 #include "cli/plan_output.h"
-#include "cli/working_folder_access.h"
 #include "editor/text_editor.h"
 #include "platform/data_folder.h"
 #include "platform/name_codec.h"
@@ -19,7 +18,7 @@
 #include "rename/dropped_paths.h"
 #include "rename/file_list.h"
 #include "rename/name_round_trip.h"
-#include "rename/rename_file.h"
+#include "rename/file_access.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -178,7 +177,7 @@ class Session {
   int execute(const rename::FileList& list) {
     std::optional<JournalWriter> journal;
     if (m_line.journal && !openJournal(list, journal)) return kRefused;
-    WorkingFolderFileAccess files(workingFolder());
+    rename::SystemFileAccess files;
     m_touchedFiles = true;
     const Execution execution =
         executeRenames(list, files, *m_codec, m_line.overwrite, journal ? &*journal : nullptr);
@@ -233,7 +232,7 @@ class Session {
     if (!parsed.contents)
       return refuse("the journal " + inQuotes(file) + " line " + std::to_string(parsed.badLine) +
                     " is not FROM<TAB>TO");
-    WorkingFolderFileAccess files(workingFolder());
+    rename::SystemFileAccess files;
     m_touchedFiles = true;
     const JournalUndo undone = undoJournal(*parsed.contents, *m_codec, files);
     if (!undone.error.empty()) {

@@ -12,7 +12,7 @@
 #include "cli/journal.h"
 #include "platform/name_codec.h"
 #include "rename/file_list.h"
-#include "rename/rename_file.h"
+#include "rename/file_access.h"
 #include "rename/rename_run.h"
 
 #include <string>

@@ -20,19 +20,19 @@ constexpr std::size_t kCompactAbove = 1 << 20;
 
 HistoryRecord historyRecordOf(std::string_view from, std::string_view to) {
   return {std::string(folderPart(from)), std::string(namePart(from)), std::string(namePart(to)),
-          std::string(folderPart(to)), false};
+          std::string(folderPart(to)), false, {}};
 }
 
 HistoryRecordView ChangeHistory::view(std::size_t i) const {
   const StoredRecord& r = m_records[i];
   return {folderText(r.folder), {r.nameBefore, r.nameBeforeSize}, {r.nameAfter, r.nameAfterSize},
-          folderText(r.newFolder), r.checked};
+          folderText(r.newFolder), r.checked, r.identity};
 }
 
 HistoryRecord ChangeHistory::record(std::size_t i) const {
   const HistoryRecordView v = view(i);
   return {std::string(v.folder), std::string(v.nameBefore), std::string(v.nameAfter),
-          std::string(v.newFolder), v.checked};
+          std::string(v.newFolder), v.checked, v.identity};
 }
 
 std::vector<HistoryRecord> ChangeHistory::records() const {
@@ -54,27 +54,28 @@ std::uint32_t ChangeHistory::folderNumber(std::string_view folder) {
 }
 
 void ChangeHistory::append(const HistoryRecord& record) {
-  store(record.folder, record.nameBefore, record.newFolder, record.nameAfter, record.checked);
+  store(record.folder, record.nameBefore, record.newFolder, record.nameAfter, record.checked, record.identity);
 }
 
 void ChangeHistory::appendRename(std::string_view from, std::string_view to) {
-  store(folderPart(from), namePart(from), folderPart(to), namePart(to), false);
+  store(folderPart(from), namePart(from), folderPart(to), namePart(to), false, {});
 }
 
 void ChangeHistory::appendRename(std::string_view folder, std::string_view nameBefore,
-                                 std::string_view newFolder, std::string_view nameAfter) {
-  store(folder, nameBefore, newFolder, nameAfter, false);
+                                 std::string_view newFolder, std::string_view nameAfter,
+                                 const FileIdentity& identity) {
+  store(folder, nameBefore, newFolder, nameAfter, false, identity);
 }
 
 void ChangeHistory::store(std::string_view folder, std::string_view nameBefore, std::string_view newFolder,
-                          std::string_view nameAfter, bool checked) {
+                          std::string_view nameAfter, bool checked, const FileIdentity& identity) {
   const std::uint32_t from = folderNumber(folder);
   const std::uint32_t to = folderNumber(newFolder);
   const std::string_view before = m_names.add(nameBefore);
   const std::string_view after = m_names.add(nameAfter);
   m_liveNameBytes += before.size() + after.size();
   m_records.push_back({before.data(), after.data(), static_cast<std::uint32_t>(before.size()),
-                       static_cast<std::uint32_t>(after.size()), from, to, checked});
+                       static_cast<std::uint32_t>(after.size()), from, to, checked, identity});
   if (m_listener) m_listener(m_records.size() - 1);
 }
 

@@ -13,6 +13,7 @@
 // the stored texts without copying them.
 #pragma once
 
+#include "rename/file_identity.h"
 #include "rename/text_store.h"
 
 #include <cstddef>
@@ -32,6 +33,9 @@ struct HistoryRecord {
   std::string nameAfter;
   std::string newFolder;   // of the new path; equal to `folder` unless the name moved the file
   bool checked = false;
+  // The file the rename moved, as it is at the new path; unknown for records read from a
+  // source that did not keep it. Undo reverses a record only while that file is still there.
+  FileIdentity identity;
 
   std::string pathBefore() const { return folder + nameBefore; }
   std::string pathAfter() const { return newFolder + nameAfter; }
@@ -47,6 +51,7 @@ struct HistoryRecordView {
   std::string_view nameAfter;
   std::string_view newFolder;
   bool checked = false;
+  FileIdentity identity;
 };
 
 // The unchecked record of the rename of `from` to `to` (full paths in the program's text).
@@ -67,9 +72,9 @@ class ChangeHistory {
   void append(const HistoryRecord& record);
   // The rename of `from` to `to`, full paths split after their last "/".
   void appendRename(std::string_view from, std::string_view to);
-  // The rename of folder + nameBefore to newFolder + nameAfter.
+  // The rename of folder + nameBefore to newFolder + nameAfter, which moved the file `identity`.
   void appendRename(std::string_view folder, std::string_view nameBefore, std::string_view newFolder,
-                    std::string_view nameAfter);
+                    std::string_view nameAfter, const FileIdentity& identity = {});
   void reserve(std::size_t records) { m_records.reserve(records); }
   void setChecked(std::size_t i, bool checked) { m_records[i].checked = checked; }
 
@@ -93,10 +98,11 @@ class ChangeHistory {
     std::uint32_t folder;     // index into m_folders
     std::uint32_t newFolder;
     bool checked;
+    FileIdentity identity;
   };
 
   void store(std::string_view folder, std::string_view nameBefore, std::string_view newFolder,
-             std::string_view nameAfter, bool checked);
+             std::string_view nameAfter, bool checked, const FileIdentity& identity);
   std::uint32_t folderNumber(std::string_view folder);
   std::string_view folderText(std::uint32_t folder) const { return m_folders[folder]; }
   void compactNames();

@@ -251,7 +251,9 @@ void RenameBatch::listTargetFolder(std::uint32_t nativeFolder) {
   NativeFolder& folder = m_nativeFolders[nativeFolder];
   std::string flipped;
   bool flippedListed = false;
-  folder.listed = m_files.listFolder(folder.path, [&](std::string_view name, bool isFolder) {
+  folder.listed = m_files.listFolder(folder.path, [&](const FolderEntry& entry) {
+    const std::string_view name = entry.name;
+    const bool isFolder = entry.isFolder;
     const std::uint32_t row = findTarget(nativeFolder, name);
     if (row != NameIndex::npos) m_rows[row].flags |= kSeen | (isFolder ? kSeenFolder : 0);
     if (flipped.empty()) {
@@ -266,8 +268,8 @@ void RenameBatch::listTargetFolder(std::uint32_t nativeFolder) {
 }
 
 void RenameBatch::listFoldedNames(NativeFolder& folder) {
-  m_files.listFolder(folder.path, [&](std::string_view name, bool isFolder) {
-    folder.byFoldedName.try_emplace(mapped(name, lowerAscii), FoldedEntry{std::string(name), isFolder});
+  m_files.listFolder(folder.path, [&](const FolderEntry& entry) {
+    folder.byFoldedName.try_emplace(mapped(entry.name, lowerAscii), FoldedEntry{std::string(entry.name), entry.isFolder});
   });
 }
 
@@ -544,8 +546,8 @@ void RenameBatch::checkOwnSpellings() {
     const std::uint32_t folder = nativeFolderOf(m_rows[i], true);
     if (listed[folder]) continue;
     listed[folder] = true;
-    unlistable[folder] = !m_files.listFolder(m_nativeFolders[folder].path, [&](std::string_view name, bool) {
-      const std::uint32_t row = findTarget(folder, name);
+    unlistable[folder] = !m_files.listFolder(m_nativeFolders[folder].path, [&](const FolderEntry& entry) {
+      const std::uint32_t row = findTarget(folder, entry.name);
       if (row != NameIndex::npos && (m_rows[row].flags & kAwaitingCheck)) m_rows[row].flags |= kShown;
     });
   }

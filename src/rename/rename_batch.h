@@ -33,7 +33,7 @@
 
 #include "rename/change_history.h"
 #include "rename/name_index.h"
-#include "rename/rename_file.h"
+#include "rename/file_access.h"
 #include "rename/text_store.h"
 
 #include <cstddef>

@@ -144,7 +144,8 @@ std::string RenameStatus::reason() const {
   return ::strerror_r(error, buffer, sizeof buffer);
 }
 
-RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed) {
+RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed,
+                        const MoveScratch* /*scratch*/) {
   if (!isWithinLimits(from) || !isWithinLimits(to)) return {ENAMETOOLONG};
   // The system would take a path with a NUL byte as the shorter path before it.
   if (from.find('\0') != std::string::npos || to.find('\0') != std::string::npos) return {EINVAL};
@@ -159,41 +160,6 @@ RenameStatus RenameFile(const std::string& from, const std::string& to, bool rep
   if (!flagUnsupported(error)) return {error};
   // A folder has no hard link; and rename(2) answers EINVAL itself for a folder moved into itself.
   return isFolderPath(from) ? testThenRename(from, to) : linkThenUnlink(from, to);
-}
-
-bool SystemFileAccess::listFolder(const std::string& folder, const EntryVisitor& visit) {
-  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return false;
-  alignas(dirent64) char buffer[64 * 1024];
-  bool complete = true;
-  for (;;) {
-    const ssize_t got = ::getdents64(dir, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      complete = got == 0;
-      break;
-    }
-    for (ssize_t at = 0; at < got;) {
-      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
-      at += entry->d_reclen;
-      const std::string_view name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      bool isFolder = entry->d_type == DT_DIR;
-      if (entry->d_type == DT_UNKNOWN) {
-        struct stat info {};
-        isFolder = ::fstatat(dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-      }
-      visit(name, isFolder);
-    }
-  }
-  ::close(dir);
-  return complete;
-}
-
-EntryKind SystemFileAccess::entryKind(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return EntryKind::None;
-  return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
 }
 
 }  // namespace namitra::rename

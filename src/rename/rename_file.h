@@ -1,5 +1,4 @@
-// RenameFile, the one rename primitive of the program, and the file-system access the rename
-// run goes through.
+// RenameFile, the one rename primitive of the program.
 //
 // RenameFile moves the file or folder at one native path to another. Without permission to
 // replace it uses renameat2 with RENAME_NOREPLACE, so that nothing that appears at the target
@@ -7,15 +6,24 @@
 // flag it links the target and unlinks the source, which refuses an existing target as well,
 // and where it has no hard links either (exFAT or FAT through FUSE), or for a folder, it tests
 // for the target, then renames: the one case with a window between test and move.
-// Between two file systems (EXDEV) a regular file is copied (content, mode and times) and the
-// source deleted; the copy never replaces an existing file unless allowed, and a copy that
-// fails half way is removed again, so the source is always left whole. A name component over
-// 255 bytes, a path of PATH_MAX bytes or more (ENAMETOOLONG) and a path holding a NUL byte
-// (EINVAL) are refused before any system call.
+//
+// Between two file systems (EXDEV) a regular file is copied, never moved in place half-written:
+// the copy is written under a scratch name in the target's folder, flushed with the folder, and
+// only then put at the target, keeping the source's mode, times and (where permitted) owner.
+// When replacing, the old target is first moved aside to a second scratch name and deleted only
+// once the source is gone; if the source cannot be removed, the copy is taken away again and
+// the old target put back, so a failed move leaves both files as they were. The scratch names
+// are the caller's (MoveScratch), so that a run record can name them before the move starts and
+// a recovery after a crash can find them; without them RenameFile picks short names of its own.
+//
+// A name component over 255 bytes, a path of PATH_MAX bytes or more (ENAMETOOLONG) and a path
+// holding a NUL byte (EINVAL) are refused before any system call.
 //
 // The primitive records nothing: the caller, which knows the names in the program's own text,
 // appends the history record when the rename succeeded.
 #pragma once
+
+#include "rename/file_identity.h"
 
 #include <functional>
 #include <string>
@@ -31,36 +39,17 @@ struct RenameStatus {
   std::string reason() const;  // the system's text for `error`
 };
 
-RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed);
-
-enum class EntryKind { None, File, Folder };
-
-// Called with each entry of a listed folder; the name is valid only during the call.
-using EntryVisitor = std::function<void(std::string_view name, bool isFolder)>;
-
-// What the rename run needs of the file system, all over native paths. The run learns which
-// targets exist from one listing per folder; tests put a case-insensitive or failing file
-// system in its place.
-class FileAccess {
- public:
-  virtual ~FileAccess() = default;
-  // Calls `visit` for every entry of `folder` except "." and "..", in listing order; false
-  // when the folder cannot be listed.
-  virtual bool listFolder(const std::string& folder, const EntryVisitor& visit) = 0;
-  // The kind of the entry at `path` itself (a symbolic link is a file).
-  virtual EntryKind entryKind(const std::string& path) = 0;
-  virtual RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) = 0;
+// Where a move between two file systems puts its intermediate files; both in the target's
+// folder, both names no other file has.
+struct MoveScratch {
+  std::string copyPath;   // the copy is written here, then renamed to the target
+  std::string asidePath;  // a replaced target waits here until the source is gone
+  // Called once the copy is complete and flushed, before it is put at the target, with the
+  // copy's identity (the identity the file has at the target afterwards). May be empty.
+  std::function<void(const FileIdentity& copy)> copied;
 };
 
-// The real file system. A folder is read with getdents64 into one buffer, so that listing
-// 100,000 entries costs no allocation per entry.
-class SystemFileAccess : public FileAccess {
- public:
-  bool listFolder(const std::string& folder, const EntryVisitor& visit) override;
-  EntryKind entryKind(const std::string& path) override;
-  RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
-    return RenameFile(from, to, replaceAllowed);
-  }
-};
+RenameStatus RenameFile(const std::string& from, const std::string& to, bool replaceAllowed,
+                        const MoveScratch* scratch = nullptr);
 
 }  // namespace namitra::rename

@@ -131,7 +131,7 @@ std::string UndoReport::statusText() const {
 }
 
 UndoReport undoCheckedRecords(ChangeHistory& history, FileAccess& files, const NativeName& native,
-                              const ProgressCallback& progress) {
+                              const ProgressCallback& progress, const RunRecording* recording) {
   std::vector<std::size_t> rows;  // newest first
   for (std::size_t i = history.size(); i-- > 0;) {
     if (history.isChecked(i)) rows.push_back(i);

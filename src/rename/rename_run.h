@@ -21,6 +21,8 @@
 #include "rename/rename_batch.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,11 +34,26 @@ namespace namitra::rename {
 
 enum class OverwriteAnswer { Yes, No, Cancel };  // a closed dialog counts as Cancel
 
+// Where a run writes its run record (rename/run_record.h) before its first rename. A run given
+// none writes no record (tests of other things, benchmarks comparing the cost).
+struct RunRecording {
+  std::filesystem::path dataFolder;
+  std::string origin = "window";
+  std::string journal;            // namitra-cli: the journal's native path
+  std::uint64_t journalSize = 0;  // ... and its size before the run
+  // namitra-cli --undo: the journal line (0-based) that history record `record` came from, or -1.
+  std::function<std::int64_t(std::size_t record)> journalLineOf;
+  // Undo: called after each stretch of records has been reversed, before its run record is
+  // removed, with the records (indices into the history as the undo found it) it reversed.
+  std::function<void(const std::vector<std::size_t>& reversed)> stretchDone;
+};
+
 struct RunCallbacks {
   // Shows the warning dialog ("警告", buttons Yes, No, Cancel) with the given text.
   std::function<OverwriteAnswer(const std::string& text)> askOverwrite;
   ProgressCallback progress;
   std::size_t progressInterval = 500;
+  const RunRecording* recording = nullptr;
 };
 
 enum class RunOutcome {
@@ -44,6 +61,7 @@ enum class RunOutcome {
   BlankPlannedName,
   DuplicatePlannedPath,      // show `errorText` in the error dialog, then select
   DirectoryEntryUnreadable,
+  RecordNotWritten,          // the run record could not be written: nothing was renamed
   Cancelled,                 // select
   Finished,
 };
@@ -76,6 +94,7 @@ struct UndoReport {
   std::size_t undone = 0;
   std::size_t failed = 0;
   std::string firstReason;  // the reason of the first reversal that failed
+  bool recordNotWritten = false;  // the run record could not be written: nothing was undone
 
   // The status bar text of the history window: empty when everything was undone, else
   // "N件を元に戻せませんでした: reason".
@@ -84,6 +103,6 @@ struct UndoReport {
 
 // actUndo after the answer Yes to kUndoQuestion.
 UndoReport undoCheckedRecords(ChangeHistory& history, FileAccess& files, const NativeName& native,
-                              const ProgressCallback& progress = {});
+                              const ProgressCallback& progress = {}, const RunRecording* recording = nullptr);
 
 }  // namespace namitra::rename

@@ -22,9 +22,10 @@ namespace {
 // second however fast the machine is, well past the half second after which the dialog shows.
 class SlowFiles : public rename::SystemFileAccess {
  public:
-  rename::RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
+  rename::RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed,
+                              const rename::MoveScratch* scratch = nullptr) override {
     std::this_thread::sleep_for(std::chrono::microseconds(500));
-    return SystemFileAccess::rename(from, to, replaceAllowed);
+    return SystemFileAccess::rename(from, to, replaceAllowed, scratch);
   }
 };
 

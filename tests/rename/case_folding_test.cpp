@@ -31,13 +31,26 @@ class CaseFoldingFiles : public FileAccess {
     ++listings;
     auto it = folders.find(folder);
     if (it == folders.end()) return false;
-    for (const auto& [name, content] : it->second) visit(name, false);
+    for (const auto& [name, content] : it->second) visit(FolderEntry{name, false, inodeOf(content)});
     return true;
   }
   EntryKind entryKind(const std::string& path) override {
     return find(path).second ? EntryKind::File : EntryKind::None;
   }
-  RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
+  // Every file of these tests has a content of its own, which serves as its identity.
+  FileIdentity identity(const std::string& path) override {
+    auto entry = find(path).second;
+    return entry ? FileIdentity{1, inodeOf(entry->second)} : FileIdentity{};
+  }
+  FileIdentity folderIdentity(const std::string& folder) override {
+    return folders.count(folder) ? FileIdentity{1, inodeOf(folder)} : FileIdentity{};
+  }
+  std::optional<std::string> canonicalFolder(const std::string& folder) override {
+    if (!folders.count(folder)) return std::nullopt;
+    return folder;
+  }
+  RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed,
+                      const MoveScratch* = nullptr) override {
     auto [sourceFolder, source] = find(from);
     if (!source) return {ENOENT};
     auto [targetFolder, target] = find(to);
@@ -63,6 +76,7 @@ class CaseFoldingFiles : public FileAccess {
       if (sameIgnoringCase(entry.first, name)) return {&it->second, &entry};
     return {&it->second, nullptr};
   }
+  static std::uint64_t inodeOf(const std::string& text) { return std::hash<std::string>{}(text) | 1; }
   static void eraseEntry(Folder& folder, std::pair<std::string, std::string>* entry) {
     folder.erase(folder.begin() + (entry - folder.data()));
   }

@@ -36,10 +36,11 @@ class RefusingFileAccess : public SystemFileAccess {
   std::function<bool(const std::string& from, const std::string& to)> refuse;
   std::vector<std::pair<std::string, std::string>> calls;
 
-  RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed) override {
+  RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed,
+                      const MoveScratch* scratch = nullptr) override {
     calls.emplace_back(from, to);
     if (refuse && refuse(from, to)) return {EACCES};
-    return SystemFileAccess::rename(from, to, replaceAllowed);
+    return SystemFileAccess::rename(from, to, replaceAllowed, scratch);
   }
 };
 

@@ -1,0 +1,63 @@
+#include "rename/file_access.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace namitra::rename {
+
+bool SystemFileAccess::listFolder(const std::string& folder, const EntryVisitor& visit) {
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  alignas(dirent64) char buffer[64 * 1024];
+  bool complete = true;
+  for (;;) {
+    const ssize_t got = ::getdents64(dir, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      complete = got == 0;
+      break;
+    }
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      bool isFolder = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat info {};
+        isFolder = ::fstatat(dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+      }
+      visit(FolderEntry{name, isFolder, static_cast<std::uint64_t>(entry->d_ino)});
+    }
+  }
+  ::close(dir);
+  return complete;
+}
+
+EntryKind SystemFileAccess::entryKind(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return EntryKind::None;
+  return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
+}
+
+FileIdentity SystemFileAccess::folderIdentity(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  return identityOf(info);
+}
+
+std::optional<std::string> SystemFileAccess::canonicalFolder(const std::string& folder) {
+  char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string path(resolved);
+  std::free(resolved);
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+}  // namespace namitra::rename

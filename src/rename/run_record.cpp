@@ -1,0 +1,1 @@
+#include "rename/run_record.h"
