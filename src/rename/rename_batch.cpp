@@ -4,6 +4,7 @@
 #include "rename/messages.h"
 #include "sjis/utf8.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <unistd.h>
@@ -13,16 +14,17 @@ namespace namitra::rename {
 namespace {
 
 // Row::flags.
-enum : std::uint8_t {
+enum : std::uint16_t {
   kSeen = 1,          // the listing of the target's folder shows the target as spelled
   kSeenFolder = 2,    // ... and it is a folder
   kIsFile = 4,        // the entry found at the target is no folder
-  kOnChain = 8,       // execute: on the chain being followed
-  kVisited = 16,      // execute: run (or waiting on a chain that runs)
+  kOnChain = 8,       // plan: on the chain being followed
+  kVisited = 16,      // plan: placed in the plan
   kAwaitingCheck = 32,  // renamed to its own file's new spelling; the listing is still to show it
   kShown = 64,        // ... and the listing shows it
+  kSourceSeen = 128,  // the listing of the source's folder shows the source
+  kSourceFolder = 256,  // ... and it is a folder
 };
-constexpr int kTemporaryAttempts = 100;
 
 std::string_view folderOf(std::string_view path) {
   std::size_t slash = path.rfind('/');
@@ -69,12 +71,16 @@ std::string MoveOutcome::reason() const {
     case FailureKind::NotConvertible: return text::kReasonNotConvertible;
     case FailureKind::CycleUndone: return text::kReasonCycleUndone;
     case FailureKind::NameNotShown: return text::kReasonNameNotShown;
+    case FailureKind::SameFileTwice: return text::kReasonSameFileTwice;
+    case FailureKind::TargetIsSameFile: return text::kReasonTargetIsSameFile;
+    case FailureKind::NotTheRecordedFile: return text::kReasonNotTheRecordedFile;
     case FailureKind::System: break;
   }
   return RenameStatus{error}.reason();
 }
 
-RenameBatch::RenameBatch(FileAccess& files, const NativeName& native) : m_files(files), m_native(native) {}
+RenameBatch::RenameBatch(FileAccess& files, const NativeName& native)
+    : m_files(files), m_native(native), m_runId(newRunId()) {}
 
 void RenameBatch::reserve(std::size_t rows) { m_rows.reserve(rows); }
 
@@ -99,6 +105,12 @@ void RenameBatch::add(std::string_view fromFolder, std::string_view fromName, st
   row.fromFolder = folderNumber(fromFolder, false);
   row.toFolder = folderNumber(toFolder, false);
   m_rows.push_back(row);
+}
+
+void RenameBatch::addReversal(std::string_view fromFolder, std::string_view fromName, std::string_view toFolder,
+                              std::string_view toName, const FileIdentity& recorded) {
+  if (recorded.known()) m_recorded.emplace(static_cast<std::uint32_t>(m_rows.size()), recorded);
+  add(fromFolder, fromName, toFolder, toName);
 }
 
 void RenameBatch::addPlanned(std::string_view folder, std::string_view name, std::string_view plannedName) {
@@ -159,16 +171,12 @@ std::string RenameBatch::toPath(std::size_t i) const {
 
 void RenameBatch::survey() {
   convertNames();
+  mergeFoldersByIdentity();
   indexTargets();
-  std::vector<bool> wanted(m_nativeFolders.size(), false);
-  for (const Row& row : m_rows) {
-    if (row.kind == TargetKind::Free) wanted[nativeFolderOf(row, true)] = true;
-  }
-  for (std::uint32_t folder = 0; folder < wanted.size(); ++folder) {
-    if (wanted[folder]) listTargetFolder(folder);
-  }
+  indexSources();
+  for (std::uint32_t folder = 0; folder < m_nativeFolders.size(); ++folder) listFolder(folder);
+  identifySources();
   for (std::size_t i = 0; i < m_rows.size(); ++i) classifyTarget(i);
-  findWaitingRows();
 }
 
 // A name that is plain ASCII is its own native name; others are converted and kept.
@@ -208,7 +216,37 @@ void RenameBatch::convertNames() {
       row.native = static_cast<std::uint32_t>(m_nativeNames.size());
       m_nativeNames.emplace_back(*from, *to);
     }
-    if (nativeFolderOf(row, false) == nativeFolderOf(row, true) && nativeFromName(row) == nativeToName(row))
+  }
+}
+
+// Folders become absolute and free of links, "." and ".."; spellings of one folder ("d/",
+// "d//", "d/./", a link to d) become one native folder, so that every later comparison of
+// folders is a comparison of numbers. A folder that does not exist keeps its spelling.
+void RenameBatch::mergeFoldersByIdentity() {
+  std::vector<NativeFolder> merged;
+  std::vector<std::uint32_t> numberOf(m_nativeFolders.size());
+  std::unordered_map<FileIdentity, std::uint32_t, FileIdentityHash> byIdentity;
+  for (std::uint32_t k = 0; k < m_nativeFolders.size(); ++k) {
+    NativeFolder& folder = m_nativeFolders[k];
+    folder.identity = m_files.folderIdentity(folder.path);
+    if (folder.identity.known()) {
+      auto [known, added] = byIdentity.try_emplace(folder.identity, static_cast<std::uint32_t>(merged.size()));
+      if (!added) {
+        numberOf[k] = known->second;
+        continue;
+      }
+      if (std::optional<std::string> canonical = m_files.canonicalFolder(folder.path)) folder.path = std::move(*canonical);
+    }
+    numberOf[k] = static_cast<std::uint32_t>(merged.size());
+    merged.push_back(std::move(folder));
+  }
+  m_nativeFolders = std::move(merged);
+  for (Folder& folder : m_folders) {
+    if (folder.native != kNone) folder.native = numberOf[folder.native];
+  }
+  for (Row& row : m_rows) {
+    if (row.kind == TargetKind::Free && nativeFolderOf(row, false) == nativeFolderOf(row, true) &&
+        nativeFromName(row) == nativeToName(row))
       row.kind = TargetKind::Unchanged;
   }
 }
@@ -238,44 +276,142 @@ void RenameBatch::indexTargets() {
   }
 }
 
+void RenameBatch::indexSources() {
+  m_sources.reset(m_rows.size());
+  for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
+    const Row& row = m_rows[k];
+    if (row.kind == TargetKind::NotConvertible) continue;
+    const std::uint32_t earlier =
+        m_sources.insert(hashInFolder(nativeFolderOf(row, false), nativeFromName(row)), k, [&](std::uint32_t r) {
+          return nativeFolderOf(m_rows[r], false) == nativeFolderOf(row, false) &&
+                 nativeFromName(m_rows[r]) == nativeFromName(row);
+        });
+    if (earlier != k) m_sourceRepeatOf.emplace(k, earlier);
+  }
+}
+
 std::uint32_t RenameBatch::findTarget(std::uint32_t nativeFolder, std::string_view name) const {
   return m_targets.find(hashInFolder(nativeFolder, name), [&](std::uint32_t r) {
     return nativeFolderOf(m_rows[r], true) == nativeFolder && nativeToName(m_rows[r]) == name;
   });
 }
 
-// One pass over the folder marks every target it shows. On the way it picks a probe for the
-// letter case: the first entry with an ASCII letter. The folder ignores case when that entry is
-// found under its name with every letter flipped, and that spelling is not an entry of its own.
-void RenameBatch::listTargetFolder(std::uint32_t nativeFolder) {
+std::uint32_t RenameBatch::findSource(std::uint32_t nativeFolder, std::string_view name) const {
+  return m_sources.find(hashInFolder(nativeFolder, name), [&](std::uint32_t r) {
+    return nativeFolderOf(m_rows[r], false) == nativeFolder && nativeFromName(m_rows[r]) == name;
+  });
+}
+
+// One pass over the folder marks every source and target it shows, with the entry's inode. On
+// the way it picks a probe for the letter case: the first entry with an ASCII letter.
+void RenameBatch::listFolder(std::uint32_t nativeFolder) {
   NativeFolder& folder = m_nativeFolders[nativeFolder];
+  const std::uint64_t device = folder.identity.device;
   std::string flipped;
   bool flippedListed = false;
+  std::uint32_t probe = kNone;  // a listed source that is no folder
   folder.listed = m_files.listFolder(folder.path, [&](const FolderEntry& entry) {
-    const std::string_view name = entry.name;
-    const bool isFolder = entry.isFolder;
-    const std::uint32_t row = findTarget(nativeFolder, name);
-    if (row != NameIndex::npos) m_rows[row].flags |= kSeen | (isFolder ? kSeenFolder : 0);
+    const std::uint32_t target = findTarget(nativeFolder, entry.name);
+    if (target != NameIndex::npos) {
+      m_rows[target].flags |= kSeen | (entry.isFolder ? kSeenFolder : 0);
+      m_targetInodes[target] = entry.inode;
+    }
+    const std::uint32_t source = findSource(nativeFolder, entry.name);
+    if (source != NameIndex::npos) {
+      m_rows[source].flags |= kSourceSeen | (entry.isFolder ? kSourceFolder : 0);
+      m_rows[source].source = {device, entry.inode};
+      if (probe == kNone && !entry.isFolder) probe = source;
+    }
     if (flipped.empty()) {
-      if (hasAsciiLetter(name)) flipped = mapped(name, flipAscii);
-    } else if (name == flipped) {
+      if (hasAsciiLetter(entry.name)) flipped = mapped(entry.name, flipAscii);
+    } else if (entry.name == flipped) {
       flippedListed = true;
     }
   });
-  if (!folder.listed || flipped.empty()) return;
-  folder.ignoresCase = !flippedListed && m_files.entryKind(folder.path + flipped) != EntryKind::None;
+  if (!folder.listed) return;
+  checkListedInodes(nativeFolder, probe);
+  detectIgnoredCase(folder, flipped, flippedListed);
+}
+
+// Some file systems (FUSE ones without their own inode numbers, overlays) list other numbers
+// than stat gives. One stat of a listed source tells; where they differ, every identity of
+// the folder is asked of stat instead.
+void RenameBatch::checkListedInodes(std::uint32_t nativeFolder, std::uint32_t probe) {
+  NativeFolder& folder = m_nativeFolders[nativeFolder];
+  if (!folder.identity.known())
+    folder.inodesExact = false;
+  else if (probe != kNone)
+    folder.inodesExact = m_files.identity(nativeFrom(probe)) == m_rows[probe].source;
+}
+
+// The folder ignores case when the probe is found under its name with every letter flipped,
+// and that spelling is not an entry of its own.
+void RenameBatch::detectIgnoredCase(NativeFolder& folder, const std::string& flipped, bool flippedListed) {
+  if (flipped.empty() || flippedListed) return;
+  folder.ignoresCase = m_files.entryKind(folder.path + flipped) != EntryKind::None;
   if (folder.ignoresCase) listFoldedNames(folder);
 }
 
 void RenameBatch::listFoldedNames(NativeFolder& folder) {
   m_files.listFolder(folder.path, [&](const FolderEntry& entry) {
-    folder.byFoldedName.try_emplace(mapped(entry.name, lowerAscii), FoldedEntry{std::string(entry.name), entry.isFolder});
+    folder.byFoldedName.try_emplace(mapped(entry.name, lowerAscii),
+                                    FoldedEntry{std::string(entry.name), entry.isFolder, entry.inode});
   });
 }
 
+const RenameBatch::FoldedEntry* RenameBatch::foldedEntry(std::uint32_t nativeFolder, std::string_view name) const {
+  const NativeFolder& folder = m_nativeFolders[nativeFolder];
+  if (!folder.ignoresCase) return nullptr;
+  auto found = folder.byFoldedName.find(mapped(name, lowerAscii));
+  return found == folder.byFoldedName.end() ? nullptr : &found->second;
+}
+
+// The identity of a listed entry: from the listing where its numbers can be trusted; a folder
+// is always asked of stat, because a mount point lists the inode of the folder beneath it.
+FileIdentity RenameBatch::identityOfEntry(std::uint32_t nativeFolder, std::string_view name, std::uint64_t inode,
+                                          bool isFolder) {
+  const NativeFolder& folder = m_nativeFolders[nativeFolder];
+  if (folder.inodesExact && !isFolder) return {folder.identity.device, inode};
+  return m_files.identity(folder.path + std::string(name));
+}
+
+void RenameBatch::identifySources() {
+  for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
+    Row& row = m_rows[k];
+    if (row.kind == TargetKind::NotConvertible) continue;
+    const std::uint32_t folder = nativeFolderOf(row, false);
+    if (auto repeat = m_sourceRepeatOf.find(k); repeat != m_sourceRepeatOf.end()) {
+      row.flags |= m_rows[repeat->second].flags & (kSourceSeen | kSourceFolder);
+      row.source = m_rows[repeat->second].source;
+    } else if (row.flags & kSourceSeen) {
+      if (!m_nativeFolders[folder].inodesExact || (row.flags & kSourceFolder))
+        row.source = identityOfEntry(folder, nativeFromName(row), row.source.inode, row.flags & kSourceFolder);
+    } else if (const FoldedEntry* entry = foldedEntry(folder, nativeFromName(row))) {
+      row.flags |= kSourceSeen | (entry->isFolder ? kSourceFolder : 0);
+      row.source = identityOfEntry(folder, entry->stored, entry->inode, entry->isFolder);
+    }
+    if (row.flags & kSourceFolder) m_hasFolderRows = true;
+  }
+  refuseRepeatedSources();
+}
+
+// The first row that names a file moves it; a later row naming the same file is refused. An
+// undo row whose file is not the one its record moved is refused too.
+void RenameBatch::refuseRepeatedSources() {
+  for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
+    Row& row = m_rows[k];
+    if (row.kind == TargetKind::NotConvertible || !row.source.known()) continue;
+    if (auto recorded = m_recorded.find(k); recorded != m_recorded.end() && !(recorded->second == row.source)) {
+      row.kind = TargetKind::NotTheRecordedFile;
+      continue;
+    }
+    if (!m_rowByFile.try_emplace(row.source, k).second) row.kind = TargetKind::SameFileTwice;
+  }
+}
+
 // A row whose target repeats an earlier row's sees what that row's target saw.
-std::uint8_t RenameBatch::seenFlags(std::size_t i) const {
-  std::uint8_t flags = m_rows[i].flags;
+std::uint16_t RenameBatch::seenFlags(std::size_t i) const {
+  std::uint16_t flags = m_rows[i].flags;
   if (!m_repeatOf.empty()) {
     auto first = m_repeatOf.find(static_cast<std::uint32_t>(i));
     if (first != m_repeatOf.end()) flags |= m_rows[first->second].flags;
@@ -283,38 +419,65 @@ std::uint8_t RenameBatch::seenFlags(std::size_t i) const {
   return flags & (kSeen | kSeenFolder);
 }
 
+FileIdentity RenameBatch::targetIdentity(std::size_t i) {
+  std::uint32_t listed = static_cast<std::uint32_t>(i);
+  if (!m_targetInodes.count(listed)) {
+    auto first = m_repeatOf.find(listed);
+    if (first != m_repeatOf.end()) listed = first->second;
+  }
+  const Row& row = m_rows[i];
+  return identityOfEntry(nativeFolderOf(row, true), nativeToName(row), m_targetInodes[listed],
+                         seenFlags(i) & kSeenFolder);
+}
+
 void RenameBatch::classifyTarget(std::size_t i) {
   Row& row = m_rows[i];
-  if (row.kind != TargetKind::Free) return;  // not convertible, or unchanged
-  const NativeFolder& folder = m_nativeFolders[nativeFolderOf(row, true)];
+  if (row.kind != TargetKind::Free) return;  // refused, or unchanged
+  const std::uint32_t folderNumber = nativeFolderOf(row, true);
+  const NativeFolder& folder = m_nativeFolders[folderNumber];
+  bool isFolder = false;
+  FileIdentity found;
+  std::string_view stored = nativeToName(row);
   if (!folder.listed) {
     const EntryKind kind = m_files.entryKind(nativeTo(i));
-    if (kind == EntryKind::File) {
-      row.kind = TargetKind::Unreadable;
-      row.flags |= kIsFile;
-    }
-    if (kind == EntryKind::Folder) row.kind = TargetKind::ExistingFolder;
+    if (kind == EntryKind::None) return;
+    isFolder = kind == EntryKind::Folder;
+    found = m_files.identity(nativeTo(i));
+    stored = {};
+  } else if (seenFlags(i) & kSeen) {
+    isFolder = seenFlags(i) & kSeenFolder;
+    found = targetIdentity(i);
+  } else if (const FoldedEntry* entry = foldedEntry(folderNumber, nativeToName(row))) {
+    isFolder = entry->isFolder;
+    found = identityOfEntry(folderNumber, entry->stored, entry->inode, entry->isFolder);
+    stored = entry->stored;
+    m_storedSpelling.emplace(static_cast<std::uint32_t>(i), stored);
+  } else {
     return;
   }
-  const std::uint8_t seen = seenFlags(i);
-  if (seen & kSeen) {  // stored as planned
-    const bool isFolder = seen & kSeenFolder;
-    row.kind = isFolder ? TargetKind::ExistingFolder : TargetKind::ExistingFile;
-    if (!isFolder) row.flags |= kIsFile;
+  if (!isFolder) row.flags |= kIsFile;
+  if (found.sameFileAs(row.source)) return classifyOwnFile(i, stored);
+  auto owner = found.known() ? m_rowByFile.find(found) : m_rowByFile.end();
+  if (owner != m_rowByFile.end()) {
+    row.kind = TargetKind::RowSource;
+    row.sourceRow = owner->second;
     return;
   }
-  if (!folder.ignoresCase) return;
-  auto folded = folder.byFoldedName.find(mapped(nativeToName(row), lowerAscii));
-  if (folded == folder.byFoldedName.end()) return;
-  const FoldedEntry& entry = folded->second;
-  m_storedSpelling.emplace(static_cast<std::uint32_t>(i), entry.stored);
-  if (!entry.isFolder) row.flags |= kIsFile;
-  const bool ownFile =
-      nativeFolderOf(row, false) == nativeFolderOf(row, true) && entry.stored == nativeFromName(row);
-  if (ownFile)
-    row.kind = TargetKind::OwnSpelling;
+  if (!folder.listed)
+    row.kind = isFolder ? TargetKind::ExistingFolder : TargetKind::Unreadable;
   else
-    row.kind = entry.isFolder ? TargetKind::ExistingFolder : TargetKind::ExistingFile;
+    row.kind = isFolder ? TargetKind::ExistingFolder : TargetKind::ExistingFile;
+}
+
+// The target is the row's own file: the same name in other letter case on a folder that
+// ignores case (renamed through the row's temporary), or another name of it, a hard link, which
+// a rename would leave as it is while reporting success.
+void RenameBatch::classifyOwnFile(std::size_t i, std::string_view storedName) {
+  Row& row = m_rows[i];
+  const bool sameFolder = nativeFolderOf(row, false) == nativeFolderOf(row, true);
+  const bool caseOnly = m_nativeFolders[nativeFolderOf(row, true)].ignoresCase &&
+                        mapped(nativeToName(row), lowerAscii) == mapped(storedName, lowerAscii);
+  row.kind = sameFolder && caseOnly ? TargetKind::OwnSpelling : TargetKind::OwnOtherName;
 }
 
 TargetFacts RenameBatch::target(std::size_t i) const {
@@ -337,63 +500,56 @@ TargetFacts RenameBatch::target(std::size_t i) const {
   return facts;
 }
 
-void RenameBatch::findWaitingRows() {
-  std::vector<std::uint32_t> taken;  // rows whose target is on disk now
-  for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
-    const TargetKind kind = m_rows[k].kind;
-    if (kind == TargetKind::ExistingFile || kind == TargetKind::ExistingFolder || kind == TargetKind::Unreadable)
-      taken.push_back(k);
+// ---- the plan ----
+
+namespace {
+
+bool isMoved(TargetKind kind) {
+  switch (kind) {
+    case TargetKind::Unchanged:
+    case TargetKind::NotConvertible:
+    case TargetKind::OwnOtherName:
+    case TargetKind::SameFileTwice:
+    case TargetKind::NotTheRecordedFile:
+      return false;
+    default:
+      return true;
   }
-  if (taken.empty()) return;  // the usual run to new names: no row waits for another
-  NameIndex sources(m_rows.size());
-  auto sourceIs = [this](std::uint32_t folder, std::string_view name) {
-    return [this, folder, name](std::uint32_t r) {
-      return nativeFolderOf(m_rows[r], false) == folder && nativeFromName(m_rows[r]) == name;
-    };
-  };
+}
+
+std::size_t depthOf(std::string_view path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')); }
+
+}  // namespace
+
+// Rows are taken in their order, except that when a row moves a folder, rows deeper in the
+// tree go first: the rows inside a folder move before the folder does.
+std::vector<std::uint32_t> RenameBatch::startingOrder() const {
+  std::vector<std::uint32_t> order(m_rows.size());
+  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+  if (!m_hasFolderRows) return order;
+  std::vector<std::size_t> depth(m_rows.size(), 0);
   for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
     const Row& row = m_rows[k];
-    if (row.kind == TargetKind::NotConvertible) continue;
-    const std::uint32_t folder = nativeFolderOf(row, false);
-    sources.insert(hashInFolder(folder, nativeFromName(row)), k, sourceIs(folder, nativeFromName(row)));
+    if (row.kind != TargetKind::NotConvertible)
+      depth[k] = depthOf(m_nativeFolders[nativeFolderOf(row, false)].path) + depthOf(nativeFromName(row));
   }
-  for (std::uint32_t i : taken) {
-    // A target that is another row's source (as asked or as stored) waits for that row. Only
-    // a source that is on disk holds its place: in an undo batch the source of an older record
-    // is often the target of a newer one, which has to run first. A target that is not on disk
-    // is therefore never waited for.
-    const std::uint32_t folder = nativeFolderOf(m_rows[i], true);
-    const std::string_view planned = nativeToName(m_rows[i]);
-    std::uint32_t source = sources.find(hashInFolder(folder, planned), sourceIs(folder, planned));
-    const std::string_view stored = target(i).storedName;
-    if (source == NameIndex::npos && !stored.empty() && stored != planned)
-      source = sources.find(hashInFolder(folder, stored), sourceIs(folder, stored));
-    if (source == NameIndex::npos || source == i) continue;
-    if (m_files.entryKind(nativeFrom(source)) == EntryKind::None) continue;
-    m_rows[i].kind = TargetKind::RowSource;
-    m_rows[i].sourceRow = source;
-  }
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return depth[a] > depth[b]; });
+  return order;
 }
 
-void RenameBatch::execute(bool overwriteAllowed, ChangeHistory& history, const ProgressCallback& progress,
-                          std::size_t interval) {
-  m_overwriteAllowed = overwriteAllowed;
-  m_history = &history;
-  m_progress = &progress;
-  m_interval = interval == 0 ? 1 : interval;
+void RenameBatch::plan() {
+  m_plan.clear();
+  m_units.clear();
   std::vector<std::uint32_t> chain;  // reused: most chains are a single row
-  history.reserve(history.size() + m_rows.size());
-  for (std::size_t start = 0; start < m_rows.size(); ++start) {
+  for (std::uint32_t start : startingOrder()) {
     if (m_rows[start].flags & kVisited) continue;
     chainFrom(start, chain);
-    runChain(chain);
+    planChain(chain);
   }
-  checkOwnSpellings();
-  if (progress) progress(m_finished, m_rows.size());
 }
 
-// Follows the rows whose targets are other rows' sources, from `start` until a row with a
-// target of another kind, a row visited before, or a row already on the chain.
+// Follows the rows whose targets are other rows' files, from `start` until a row with a target
+// of another kind, a row visited before, or a row already on the chain.
 void RenameBatch::chainFrom(std::size_t start, std::vector<std::uint32_t>& chain) {
   chain.clear();
   std::uint32_t row = static_cast<std::uint32_t>(start);
@@ -408,9 +564,9 @@ void RenameBatch::chainFrom(std::size_t start, std::vector<std::uint32_t>& chain
 }
 
 // Each row of the chain waits for the row after it, so the chain runs from its end. It ends in
-// a cycle when the last row's target is the source of a row on it; the cycle runs first, as
-// one piece.
-void RenameBatch::runChain(const std::vector<std::uint32_t>& chain) {
+// a cycle when the last row's target is the file of a row on it; the cycle runs first, as one
+// unit: its first row to its temporary, the others from the last back, then the first.
+void RenameBatch::planChain(const std::vector<std::uint32_t>& chain) {
   const Row& last = m_rows[chain.back()];
   std::size_t cycleStart = chain.size();
   if (last.kind == TargetKind::RowSource && (m_rows[last.sourceRow].flags & kOnChain)) {
@@ -418,21 +574,104 @@ void RenameBatch::runChain(const std::vector<std::uint32_t>& chain) {
     while (chain[cycleStart] != last.sourceRow) ++cycleStart;
   }
   for (std::uint32_t row : chain) m_rows[row].flags = (m_rows[row].flags & ~kOnChain) | kVisited;
-  if (cycleStart < chain.size())
-    runCycle(std::vector<std::uint32_t>(chain.begin() + static_cast<std::ptrdiff_t>(cycleStart), chain.end()));
-  for (std::size_t k = cycleStart; k-- > 0;) runSingle(chain[k]);
+  if (cycleStart < chain.size()) {
+    const auto begin = static_cast<std::uint32_t>(m_plan.size());
+    m_rows[chain[cycleStart]].step = begin;
+    m_plan.push_back(chain[cycleStart]);
+    for (std::size_t k = chain.size(); k-- > cycleStart + 1;) {
+      m_rows[chain[k]].step = static_cast<std::uint32_t>(m_plan.size());
+      m_plan.push_back(chain[k]);
+    }
+    m_units.push_back({begin, static_cast<std::uint32_t>(m_plan.size()), true});
+  }
+  for (std::size_t k = cycleStart; k-- > 0;) planRow(chain[k]);
 }
 
-std::optional<std::string> RenameBatch::moveToTemporary(const std::string& from, RenameStatus& status) {
-  const std::string folder(folderOf(from));
-  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    std::string temporary = folder + ".namitra-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(++m_temporaryCounter) + ".tmp";
-    status = m_files.rename(from, temporary, false);
-    if (status.ok()) return temporary;
-    if (status.error != EEXIST) return std::nullopt;
+// A row that is not moved (unchanged or refused) gets a unit but no step.
+void RenameBatch::planRow(std::uint32_t row) {
+  if (!isMoved(m_rows[row].kind)) {
+    m_units.push_back({row, row, false});
+    return;
   }
-  return std::nullopt;
+  const auto step = static_cast<std::uint32_t>(m_plan.size());
+  m_rows[row].step = step;
+  m_plan.push_back(row);
+  m_units.push_back({step, step + 1, false});
+}
+
+bool RenameBatch::isCrossDevice(std::size_t i) const {
+  const Row& row = m_rows[i];
+  const FileIdentity& target = m_nativeFolders[nativeFolderOf(row, true)].identity;
+  return row.source.known() && target.known() && row.source.device != target.device;
+}
+
+std::string RenameBatch::temporaryOf(std::size_t i) {
+  const Row& row = m_rows[i];
+  return temporaryPathFor(m_runId, row.step, m_nativeFolders[nativeFolderOf(row, false)].path);
+}
+
+MoveScratch RenameBatch::scratchFor(std::size_t i) {
+  RunRecord names;
+  names.id = m_runId;
+  const std::string& folder = m_nativeFolders[nativeFolderOf(m_rows[i], true)].path;
+  const std::uint32_t step = m_rows[i].step;
+  MoveScratch scratch{scratchCopyPath(names, step, folder), scratchAsidePath(names, step, folder), {}};
+  scratch.copied = [this, i, step](const FileIdentity& copy) {
+    m_copies[static_cast<std::uint32_t>(i)] = copy;
+    if (m_recording && m_recording->writer) m_recording->writer->noteCopied(step, copy);
+  };
+  return scratch;
+}
+
+bool RenameBatch::writeRecord(BatchRecording& recording, bool overwriteAllowed) {
+  RunRecord record = recording.header;
+  record.id = m_runId;
+  record.steps.reserve(m_plan.size());
+  for (std::uint32_t row : m_plan) {
+    RunStep step;
+    step.from = nativeFrom(row);
+    step.to = nativeTo(row);
+    step.temporary = temporaryOf(row);
+    step.identity = m_rows[row].source;
+    step.isFolder = m_rows[row].flags & kSourceFolder;
+    step.crossDevice = isCrossDevice(row);
+    step.replaceAllowed = overwriteAllowed && m_rows[row].kind == TargetKind::ExistingFile;
+    if (recording.journalLineOf) step.journalLine = recording.journalLineOf(row);
+    record.steps.push_back(std::move(step));
+  }
+  return recording.writer->write(record);
+}
+
+// ---- execution ----
+
+bool RenameBatch::execute(bool overwriteAllowed, ChangeHistory& history, const ProgressCallback& progress,
+                          std::size_t interval, BatchRecording* recording) {
+  m_overwriteAllowed = overwriteAllowed;
+  m_history = &history;
+  m_progress = &progress;
+  m_recording = recording;
+  m_interval = interval == 0 ? 1 : interval;
+  plan();
+  if (recording && recording->writer && !writeRecord(*recording, overwriteAllowed)) return false;
+  history.reserve(history.size() + m_rows.size());
+  for (const Unit& unit : m_units) runUnit(unit);
+  checkOwnSpellings();
+  if (progress) progress(m_finished, m_rows.size());
+  return true;
+}
+
+void RenameBatch::runUnit(const Unit& unit) {
+  if (!unit.cycle) return runSingle(unit.begin == unit.end ? unit.begin : m_plan[unit.begin]);
+  // The plan holds the cycle as it runs; runCycle takes it in the order the rows wait.
+  std::vector<std::uint32_t> cycle{m_plan[unit.begin]};
+  for (std::uint32_t k = unit.end; k-- > unit.begin + 1;) cycle.push_back(m_plan[k]);
+  runCycle(cycle);
+}
+
+RenameStatus RenameBatch::move(std::size_t i, const std::string& from, const std::string& to, bool replace) {
+  if (!isCrossDevice(i)) return m_files.rename(from, to, replace);
+  const MoveScratch scratch = scratchFor(i);
+  return m_files.rename(from, to, replace, &scratch);
 }
 
 // The file of row i stayed at `temporary`: the failure line names it in the program's text.
@@ -441,12 +680,12 @@ void RenameBatch::leaveAt(std::size_t i, const std::string& temporary) {
       std::string(m_folders[m_rows[i].fromFolder].text) + std::string(nameOf(temporary));
 }
 
-// cycle[k]'s target is cycle[k + 1]'s source and the last one's target cycle[0]'s source.
+// cycle[k]'s target is cycle[k + 1]'s file and the last one's target cycle[0]'s file.
 void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
   const std::uint32_t first = cycle.front();
-  RenameStatus status;
-  std::optional<std::string> temporary = moveToTemporary(nativeFrom(first), status);
-  if (!temporary) {
+  const std::string temporary = temporaryOf(first);
+  RenameStatus status = m_files.rename(nativeFromCopy(first), temporary, false);
+  if (!status.ok()) {
     fail(first, FailureKind::System, status.error);
     for (std::size_t k = 1; k < cycle.size(); ++k) fail(cycle[k], FailureKind::CycleUndone);
     return;
@@ -454,7 +693,7 @@ void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
   std::vector<std::uint32_t> done;
   std::optional<std::uint32_t> failedRow;
   for (std::size_t k = cycle.size(); k-- > 1;) {
-    status = m_files.rename(nativeFrom(cycle[k]), nativeTo(cycle[k]), false);
+    status = move(cycle[k], nativeFromCopy(cycle[k]), nativeToCopy(cycle[k]), false);
     if (!status.ok()) {
       failedRow = cycle[k];
       break;
@@ -462,7 +701,7 @@ void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
     done.push_back(cycle[k]);
   }
   if (!failedRow) {
-    status = m_files.rename(*temporary, nativeTo(first), false);
+    status = move(first, temporary, nativeToCopy(first), false);
     if (status.ok()) {
       for (std::uint32_t row : done) succeed(row);
       succeed(first);
@@ -473,12 +712,12 @@ void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
   // Put everything back: the steps made, newest first, then the temporary name.
   const int error = status.error;
   for (auto row = done.rbegin(); row != done.rend(); ++row) {
-    if (m_files.rename(nativeTo(*row), nativeFrom(*row), false).ok())
+    if (move(*row, nativeToCopy(*row), nativeFromCopy(*row), false).ok())
       fail(*row, FailureKind::CycleUndone);
     else
       succeed(*row);  // it could not be put back: it carries its planned name
   }
-  const RenameStatus back = m_files.rename(*temporary, nativeFrom(first), false);
+  const RenameStatus back = m_files.rename(temporary, nativeFromCopy(first), false);
   for (std::size_t k = 1; k < cycle.size(); ++k) {
     if (cycle[k] != *failedRow && m_rows[cycle[k]].state == MoveState::Pending)
       fail(cycle[k], FailureKind::CycleUndone);
@@ -488,7 +727,7 @@ void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
     fail(first, FailureKind::System, *failedRow == first ? error : back.error);
   else
     fail(first, FailureKind::CycleUndone);
-  if (!back.ok()) leaveAt(first, *temporary);
+  if (!back.ok()) leaveAt(first, temporary);
 }
 
 void RenameBatch::runSingle(std::size_t i) {
@@ -497,18 +736,16 @@ void RenameBatch::runSingle(std::size_t i) {
       m_rows[i].state = MoveState::Unchanged;
       finishedOne();
       return;
-    case TargetKind::NotConvertible:
-      fail(i, FailureKind::NotConvertible);
-      return;
-    case TargetKind::OwnSpelling:
-      runOwnSpelling(i);
-      return;
-    default:
-      break;
+    case TargetKind::NotConvertible: return fail(i, FailureKind::NotConvertible);
+    case TargetKind::SameFileTwice: return fail(i, FailureKind::SameFileTwice);
+    case TargetKind::OwnOtherName: return fail(i, FailureKind::TargetIsSameFile);
+    case TargetKind::NotTheRecordedFile: return fail(i, FailureKind::NotTheRecordedFile);
+    case TargetKind::OwnSpelling: return runOwnSpelling(i);
+    default: break;
   }
-  // Only a file that was there before the batch and is no row's source may be replaced.
+  // Only a file that was there before the batch and is no row's file may be replaced.
   const bool replace = m_overwriteAllowed && m_rows[i].kind == TargetKind::ExistingFile;
-  const RenameStatus status = m_files.rename(nativeFrom(i), nativeTo(i), replace);
+  const RenameStatus status = move(i, nativeFromCopy(i), nativeToCopy(i), replace);
   if (status.ok())
     succeed(i);
   else
@@ -516,17 +753,14 @@ void RenameBatch::runSingle(std::size_t i) {
 }
 
 void RenameBatch::runOwnSpelling(std::size_t i) {
-  RenameStatus status;
-  std::optional<std::string> temporary = moveToTemporary(nativeFrom(i), status);
-  if (!temporary) {
-    fail(i, FailureKind::System, status.error);
-    return;
-  }
-  status = m_files.rename(*temporary, nativeTo(i), false);
+  const std::string temporary = temporaryOf(i);
+  RenameStatus status = m_files.rename(nativeFromCopy(i), temporary, false);
+  if (!status.ok()) return fail(i, FailureKind::System, status.error);
+  status = m_files.rename(temporary, nativeToCopy(i), false);
   if (!status.ok()) {
-    const RenameStatus back = m_files.rename(*temporary, nativeFrom(i), false);
+    const RenameStatus back = m_files.rename(temporary, nativeFromCopy(i), false);
     fail(i, FailureKind::System, status.error);
-    if (!back.ok()) leaveAt(i, *temporary);
+    if (!back.ok()) leaveAt(i, temporary);
     return;
   }
   m_rows[i].flags |= kAwaitingCheck;
@@ -589,7 +823,9 @@ void RenameBatch::succeed(std::size_t i) {
 
 void RenameBatch::appendToHistory(std::size_t i) {
   const Row& row = m_rows[i];
-  m_history->appendRename(m_folders[row.fromFolder].text, row.fromName, m_folders[row.toFolder].text, row.toName);
+  auto copy = m_copies.find(static_cast<std::uint32_t>(i));
+  m_history->appendRename(m_folders[row.fromFolder].text, row.fromName, m_folders[row.toFolder].text, row.toName,
+                          copy == m_copies.end() ? row.source : copy->second);
 }
 
 void RenameBatch::fail(std::size_t i, FailureKind kind, int error) {

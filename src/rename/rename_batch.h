@@ -1,38 +1,42 @@
 // A batch of renames carried out together so that no file is ever destroyed: the renames of
-// one run of the rename command, or the reversal of the checked history records.
+// one run of the rename command, or the reversal of a stretch of checked history records.
 //
-// Before anything moves, the batch surveys the targets: it lists each folder of a target once
-// (one listing instead of one stat per row), looking every entry up among the targets, and
-// learns for every row whether its target is free, the row's own source, another row's source
-// that is on disk, an existing file or folder, or the row's own file under another spelling (on
-// a folder that ignores case, found by one probe per folder). A source that is not on disk holds
-// no place: in an undo batch, newest first, an older record's source is often a newer record's
-// target.
+// Files are known by identity, not by spelling. Before anything moves, the batch makes each
+// folder absolute and free of symbolic links, "." and ".." (folders that are one folder under
+// two spellings become one), and lists every folder of a source or a target once. The listing
+// gives each entry's inode number, which with the folder's device is the entry's identity, so
+// the batch learns without a stat per row which file every row moves and what is at every
+// target: nothing, the row's own file (spelled the same, or in other letter case on a folder
+// that ignores case, or another hard link of it), another row's file, or a file or folder that
+// is no row's. Two rows that name the same file are not both carried out: the later is refused
+// before anything moves.
 //
-// Then it renames. A target that is another row's source is never replaced: such a row waits
-// until that row has moved (a->b, b->c renames b first), and a cycle (a->b, b->a) goes through a
-// temporary name in the folder of its first row. When a step of a cycle fails, the steps made
-// are reversed and the temporary name is moved back, so the files keep their old names and
-// every file's content stays at exactly one path. Only a target that existed before the batch
-// and is no row's source may be replaced, and only when the batch is told so. A rename to the
-// row's own file under another spelling goes through a temporary name as well (a case-
-// insensitive file system may accept the direct rename without changing anything, or refuse it
-// because the name is taken), and counts
-// as done only when the folder's listing then shows the planned spelling; the folder is listed
-// once for all such rows, after the other renames.
+// Then it plans the order and renames. A target that is any row's file is never replaced:
+// such a row waits until that row has moved (a->b, b->c renames b first), and a cycle (a->b,
+// b->a) goes through the temporary name reserved for its first row. When a step of a cycle
+// fails, the steps made are reversed and the temporary name is moved back, so the files keep
+// their old names and every file's content stays at exactly one path. Only a target that
+// existed before the batch and is no row's file may be replaced, and only when the batch is told
+// so. A rename to the row's own file under another spelling goes through its temporary name as
+// well, and counts as done only when the folder's listing then shows the planned spelling.
+// Rows inside a folder that the batch renames go before that folder, deepest first.
 //
-// Every row that succeeded is appended to the history in the order of success; the temporary
-// steps never are.
+// A batch given a run record writes every step of its plan there, durably, before its first
+// rename, so that a crash at any moment leaves a run that can be finished or rolled back
+// (rename/run_recovery.h).
+//
+// Every row that succeeded is appended to the history in the order of success, with the
+// identity of the file it moved; the temporary steps never are.
 //
 // A batch over 100,000 rows spends little beyond the renames themselves: it keeps views of the
 // caller's texts, not copies, numbers each folder once, converts for the disk only names that
-// are not plain ASCII, composes each path in one reused buffer, and holds about 80 bytes per
-// row (memory touched for the first time is dear: in a virtual machine a fresh page can cost as
-// much as two renames on tmpfs).
+// are not plain ASCII, composes each path in one reused buffer, and holds about 100 bytes per
+// row.
 #pragma once
 
 #include "rename/change_history.h"
 #include "rename/name_index.h"
+#include "rename/run_record.h"
 #include "rename/file_access.h"
 #include "rename/text_store.h"
 
@@ -70,11 +74,14 @@ enum class TargetKind : std::uint8_t {
   Free,
   Unchanged,       // the target is the source itself, spelled the same
   OwnSpelling,     // the source itself under another spelling (a folder that ignores case)
-  RowSource,       // the current path of another row, on disk now
+  OwnOtherName,    // the source itself under another name: a hard link of it (refused)
+  RowSource,       // the file of another row, on disk now
   ExistingFile,    // a file that is no row's source
   ExistingFolder,
   Unreadable,      // something is there, but its folder cannot be listed
   NotConvertible,
+  SameFileTwice,   // an earlier row moves the same file (refused)
+  NotTheRecordedFile,  // undo: the file at the source is not the one the record moved (refused)
 };
 
 struct TargetFacts {
@@ -85,7 +92,15 @@ struct TargetFacts {
 };
 
 enum class MoveState : std::uint8_t { Pending, Done, Unchanged, Failed };
-enum class FailureKind : std::uint8_t { System, NotConvertible, CycleUndone, NameNotShown };
+enum class FailureKind : std::uint8_t {
+  System,
+  NotConvertible,
+  CycleUndone,
+  NameNotShown,
+  SameFileTwice,
+  TargetIsSameFile,
+  NotTheRecordedFile,
+};
 
 struct MoveOutcome {
   MoveState state = MoveState::Pending;
@@ -97,6 +112,14 @@ struct MoveOutcome {
   std::string reason() const;
 };
 
+// What a batch writes to its run record besides its steps.
+struct BatchRecording {
+  RunRecordWriter* writer = nullptr;
+  RunRecord header;  // id, origin, kind, journal: the batch adds the steps
+  // namitra-cli --undo: the journal line that row `row` reverses, or -1.
+  std::function<std::int64_t(std::size_t row)> journalLineOf;
+};
+
 class RenameBatch {
  public:
   RenameBatch(FileAccess& files, const NativeName& native);
@@ -106,6 +129,10 @@ class RenameBatch {
   // "/", or empty). The texts are not copied: they must stay unchanged while the batch lives.
   void add(std::string_view fromFolder, std::string_view fromName, std::string_view toFolder,
            std::string_view toName);
+  // The same, for the reversal of a recorded rename: the row is refused unless the file at its
+  // source is `recorded` (when that is known).
+  void addReversal(std::string_view fromFolder, std::string_view fromName, std::string_view toFolder,
+                   std::string_view toName, const FileIdentity& recorded);
   // Adds the rename of folder + name to folder + plannedName. A planned name holding "/" names a
   // path below `folder`; the batch keeps the joined folder itself.
   void addPlanned(std::string_view folder, std::string_view name, std::string_view plannedName);
@@ -128,8 +155,15 @@ class RenameBatch {
 
   // Renames every row; `overwriteAllowed` lets a target of kind ExistingFile be replaced.
   // Successful rows are appended to `history`; `progress` is called every `interval` rows.
-  void execute(bool overwriteAllowed, ChangeHistory& history, const ProgressCallback& progress = {},
-               std::size_t interval = 500);
+  // With `recording`, the plan is written to its run record first; false, with nothing renamed,
+  // when that fails (the writer's lastError says why).
+  bool execute(bool overwriteAllowed, ChangeHistory& history, const ProgressCallback& progress = {},
+               std::size_t interval = 500, BatchRecording* recording = nullptr);
+
+  // The id that names the batch's temporaries and its run record.
+  const std::string& runId() const { return m_runId; }
+  // The identity of the file row i moves, as found by the survey (unknown when none was found).
+  FileIdentity sourceIdentity(std::size_t i) const { return m_rows[i].source; }
 
   MoveOutcome outcome(std::size_t i) const;
   MoveState state(std::size_t i) const { return m_rows[i].state; }
@@ -148,9 +182,11 @@ class RenameBatch {
     TargetKind kind = TargetKind::Free;
     MoveState state = MoveState::Pending;
     FailureKind failure = FailureKind::System;
-    std::uint8_t flags = 0;      // kSeen, kSeenFolder, kIsFile, the visit state of execute
+    std::uint16_t flags = 0;     // what the listings showed, the visit state of execute
     int error = 0;
-    std::uint32_t sourceRow = 0;
+    std::uint32_t sourceRow = 0;  // for RowSource
+    std::uint32_t step = kNone;   // the row's place in the plan
+    FileIdentity source;          // the file the row moves, found by the survey
   };
   // A folder as the rows spell it, and the native folder it stands for.
   struct Folder {
@@ -160,12 +196,22 @@ class RenameBatch {
   struct FoldedEntry {
     std::string stored;
     bool isFolder = false;
+    std::uint64_t inode = 0;
   };
+  // A folder of the disk: one for all the spellings the rows give it.
   struct NativeFolder {
-    std::string path;
+    std::string path;              // absolute, without links, "." or ".." where the folder exists
+    FileIdentity identity;
     bool listed = false;
     bool ignoresCase = false;
+    bool inodesExact = true;       // the listing's inode numbers are the files' own
     std::unordered_map<std::string, FoldedEntry> byFoldedName;  // only when it ignores case
+  };
+  // A piece of the plan: one row, or a cycle whose rows wait on each other.
+  struct Unit {
+    std::uint32_t begin;  // into m_plan
+    std::uint32_t end;
+    bool cycle;
   };
 
   std::uint32_t folderNumber(std::string_view folder, bool keepCopy);
@@ -176,25 +222,47 @@ class RenameBatch {
   std::string_view nativeToName(const Row& row) const;
   const std::string& nativeFrom(std::size_t i);  // composed in a buffer reused for every row
   const std::string& nativeTo(std::size_t i);
+  std::string nativeFromCopy(std::size_t i) { return nativeFrom(i); }
+  std::string nativeToCopy(std::size_t i) { return nativeTo(i); }
 
   void convertNames();
+  void mergeFoldersByIdentity();
   void indexTargets();
+  void indexSources();
   bool foldersNumberedAlike() const;
   std::optional<std::string_view> nativeOf(std::string_view name);
   std::uint32_t findTarget(std::uint32_t nativeFolder, std::string_view name) const;
-  void listTargetFolder(std::uint32_t nativeFolder);
+  std::uint32_t findSource(std::uint32_t nativeFolder, std::string_view name) const;
+  void listFolder(std::uint32_t nativeFolder);
+  void checkListedInodes(std::uint32_t nativeFolder, std::uint32_t probe);
+  void detectIgnoredCase(NativeFolder& folder, const std::string& flipped, bool flippedListed);
   void listFoldedNames(NativeFolder& folder);
-  std::uint8_t seenFlags(std::size_t i) const;
+  const FoldedEntry* foldedEntry(std::uint32_t nativeFolder, std::string_view name) const;
+  FileIdentity identityOfEntry(std::uint32_t nativeFolder, std::string_view name, std::uint64_t inode,
+                               bool isFolder);
+  void identifySources();
+  void refuseRepeatedSources();
+  std::uint16_t seenFlags(std::size_t i) const;
+  FileIdentity targetIdentity(std::size_t i);
   void classifyTarget(std::size_t i);
-  void findWaitingRows();
+  void classifyOwnFile(std::size_t i, std::string_view storedName);
 
+  void plan();
+  std::vector<std::uint32_t> startingOrder() const;
   void chainFrom(std::size_t start, std::vector<std::uint32_t>& chain);
-  void runChain(const std::vector<std::uint32_t>& chain);
+  void planChain(const std::vector<std::uint32_t>& chain);
+  void planRow(std::uint32_t row);
+  bool writeRecord(BatchRecording& recording, bool overwriteAllowed);
+  bool isCrossDevice(std::size_t i) const;
+  std::string temporaryOf(std::size_t i);
+  MoveScratch scratchFor(std::size_t i);
+
+  void runUnit(const Unit& unit);
   void runCycle(const std::vector<std::uint32_t>& cycle);
   void runSingle(std::size_t i);
   void runOwnSpelling(std::size_t i);
+  RenameStatus move(std::size_t i, const std::string& from, const std::string& to, bool replace);
   void checkOwnSpellings();
-  std::optional<std::string> moveToTemporary(const std::string& from, RenameStatus& status);
   void leaveAt(std::size_t i, const std::string& temporary);
   void succeed(std::size_t i);
   void appendToHistory(std::size_t i);
@@ -213,24 +281,34 @@ class RenameBatch {
   std::vector<std::pair<std::string_view, std::string_view>> m_nativeNames;  // (from, to)
   TextStore m_text;                       // converted names, spellings found on disk
   NameIndex m_targets;                    // rows by target
+  NameIndex m_sources;                    // rows by source
   bool m_targetsIndexed = false;          // by firstRepeatedTarget, in the program's text
   bool m_namesAscii = true;               // every name is plain ASCII: its own native name
+  bool m_hasFolderRows = false;           // some row moves a folder
   std::unordered_map<std::uint32_t, std::uint32_t> m_repeatOf;  // row -> first row with its target
+  std::unordered_map<std::uint32_t, std::uint32_t> m_sourceRepeatOf;  // row -> first row with its source
+  std::unordered_map<std::uint32_t, std::uint64_t> m_targetInodes;    // rows whose target is listed
+  std::unordered_map<FileIdentity, std::uint32_t, FileIdentityHash> m_rowByFile;
+  std::unordered_map<std::uint32_t, FileIdentity> m_recorded;  // reversals: the file expected
+  std::unordered_map<std::uint32_t, FileIdentity> m_copies;    // cross-device rows: the copy made
   std::unordered_map<std::uint32_t, std::string_view> m_storedSpelling;
   std::unordered_map<std::uint32_t, std::string> m_leftAt;
+  std::vector<std::uint32_t> m_plan;          // rows in the order of their steps
+  std::vector<Unit> m_units;
   std::vector<std::uint32_t> m_ownSpellings;  // renamed rows whose spelling is still to be checked
   std::vector<std::uint32_t> m_heldBack;      // rows for the history once they are checked
   std::string m_fromPath;
   std::string m_toPath;
+  std::string m_runId;
 
   bool m_overwriteAllowed = false;
   ChangeHistory* m_history = nullptr;
   const ProgressCallback* m_progress = nullptr;
+  BatchRecording* m_recording = nullptr;
   std::size_t m_interval = 500;
   std::size_t m_finished = 0;
   std::size_t m_succeeded = 0;
   std::size_t m_failed = 0;
-  unsigned m_temporaryCounter = 0;
 };
 
 }  // namespace namitra::rename

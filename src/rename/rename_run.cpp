@@ -1,9 +1,12 @@
 #include "rename/rename_run.h"
 
 #include "rename/messages.h"
+#include "rename/run_record.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
+#include <unordered_set>
 
 namespace namitra::rename {
 
@@ -81,6 +84,37 @@ std::optional<bool> askOverwriteOnce(const FileList& list, const RenameBatch& ba
   return false;
 }
 
+// The run record of one batch: created before the batch runs, removed once its renames are in
+// the history (and, through the history's listener, in a journal).
+class BatchRecord {
+ public:
+  // False with `error` set when the record cannot be created.
+  bool open(const RunRecording* recording, RunKind kind, const RenameBatch& batch, std::string& error) {
+    if (!recording) return true;
+    m_writer = RunRecordWriter::create(recording->dataFolder, batch.runId(), error);
+    if (!m_writer) return false;
+    m_recording.writer = m_writer.get();
+    m_recording.header.origin = recording->origin;
+    m_recording.header.kind = kind;
+    m_recording.header.journal = recording->journal;
+    m_recording.header.journalSize = recording->journalSize;
+    return true;
+  }
+  BatchRecording* recording() { return m_writer ? &m_recording : nullptr; }
+  std::string lastError() const { return m_writer ? m_writer->lastError() : std::string(); }
+  void remove() {
+    if (m_writer) m_writer->remove();
+  }
+
+ private:
+  std::unique_ptr<RunRecordWriter> m_writer;
+  BatchRecording m_recording;
+};
+
+RunReport recordNotWritten(const std::string& reason) {
+  return stopped(RunOutcome::RecordNotWritten, text::kRecordNotWritten + reason);
+}
+
 }  // namespace
 
 std::string duplicateErrorText(const std::string& plannedPath) {
@@ -109,7 +143,15 @@ RunReport actFileListExecute(const FileList& list, ChangeHistory& history, FileA
   std::optional<bool> overwrite = askOverwriteOnce(list, batch, callbacks, report);
   if (!overwrite) return report;
   report.overwriteAllowed = *overwrite;
-  batch.execute(*overwrite, history, callbacks.progress, callbacks.progressInterval);
+  BatchRecord record;
+  std::string error;
+  if (!record.open(callbacks.recording, RunKind::Rename, batch, error)) return recordNotWritten(error);
+  if (!batch.execute(*overwrite, history, callbacks.progress, callbacks.progressInterval, record.recording())) {
+    error = record.lastError();
+    record.remove();
+    return recordNotWritten(error);
+  }
+  record.remove();
   for (std::size_t i = 0; i < batch.size(); ++i) {
     if (batch.state(i) == MoveState::Failed) report.log.push_back(failureLine(batch, i));
   }
@@ -130,34 +172,115 @@ std::string UndoReport::statusText() const {
   return std::to_string(failed) + text::kUndoFailedTail + firstReason;
 }
 
+namespace {
+
+// Undo reverses records newest first as if one at a time, with swaps and cycles among them
+// resolved. A batch sees the disk once, before it moves anything, so the records are cut into
+// stretches that one batch can reverse: a stretch ends before a record whose reversal needs the
+// outcome of one in the stretch — its file is one the stretch moves already (the same path, or
+// another spelling of it), its source is not on disk but a target of the stretch, or its target
+// is a target of the stretch. Each stretch is surveyed after the one before has run.
+class UndoStretches {
+ public:
+  UndoStretches(ChangeHistory& history, FileAccess& files, const NativeName& native,
+                const std::vector<std::size_t>& records)
+      : m_history(history), m_files(files), m_native(native), m_records(records) {}
+
+  // The end of the stretch that starts at records[begin].
+  std::size_t stretchEnd(std::size_t begin) {
+    m_sources.clear();
+    m_targets.clear();
+    std::size_t end = begin;
+    for (; end < m_records.size(); ++end) {
+      const HistoryRecordView record = m_history.view(m_records[end]);
+      std::optional<std::string> from = nativePath(record.newFolder, record.nameAfter);
+      std::optional<std::string> to = nativePath(record.folder, record.nameBefore);
+      if (!from || !to) continue;  // the batch refuses it
+      const FileIdentity file = m_files.identity(*from);
+      if (end > begin && needsEarlier(file, *from, *to)) break;
+      if (file.known()) m_sources.insert(file);
+      m_targets.insert(std::move(*to));
+    }
+    return end;
+  }
+
+ private:
+  bool needsEarlier(const FileIdentity& file, const std::string& from, const std::string& to) const {
+    if (file.known() && m_sources.count(file)) return true;
+    if (!file.known() && m_targets.count(from)) return true;
+    return m_targets.count(to) > 0;
+  }
+  std::optional<std::string> nativePath(std::string_view folder, std::string_view name) const {
+    std::string path(folder);
+    path.append(name);
+    return m_native(path);
+  }
+
+  ChangeHistory& m_history;
+  FileAccess& m_files;
+  const NativeName& m_native;
+  const std::vector<std::size_t>& m_records;
+  std::unordered_set<FileIdentity, FileIdentityHash> m_sources;
+  std::unordered_set<std::string> m_targets;
+};
+
+ProgressCallback offsetProgress(const ProgressCallback& progress, std::size_t offset, std::size_t total) {
+  if (!progress) return {};
+  return [&progress, offset, total](std::size_t done, std::size_t) { progress(offset + done, total); };
+}
+
+}  // namespace
+
 UndoReport undoCheckedRecords(ChangeHistory& history, FileAccess& files, const NativeName& native,
                               const ProgressCallback& progress, const RunRecording* recording) {
-  std::vector<std::size_t> rows;  // newest first
+  std::vector<std::size_t> records;  // newest first
   for (std::size_t i = history.size(); i-- > 0;) {
-    if (history.isChecked(i)) rows.push_back(i);
+    if (history.isChecked(i)) records.push_back(i);
   }
-  // The batch keeps views of the records' texts, which appends leave where they are.
-  RenameBatch batch(files, native);
-  batch.reserve(rows.size());
-  for (std::size_t i : rows) {
-    const HistoryRecordView record = history.view(i);
-    batch.add(record.newFolder, record.nameAfter, record.folder, record.nameBefore);
-  }
-  batch.survey();
-  batch.execute(false, history, progress);
   std::vector<bool> remove(history.size(), false);
   UndoReport report;
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    const MoveOutcome outcome = batch.outcome(k);
-    if (outcome.state == MoveState::Done) {
-      remove[rows[k]] = true;
-      ++report.undone;
-      continue;
+  UndoStretches stretches(history, files, native, records);
+  for (std::size_t begin = 0; begin < records.size();) {
+    const std::size_t end = stretches.stretchEnd(begin);
+    // The batch keeps views of the records' texts, which appends leave where they are.
+    RenameBatch batch(files, native);
+    batch.reserve(end - begin);
+    for (std::size_t k = begin; k < end; ++k) {
+      const HistoryRecordView record = history.view(records[k]);
+      batch.addReversal(record.newFolder, record.nameAfter, record.folder, record.nameBefore, record.identity);
     }
-    history.setChecked(rows[k], false);
-    if (outcome.state != MoveState::Failed) continue;
-    if (report.failed++ == 0) report.firstReason = outcome.reason();
+    batch.survey();
+    BatchRecord record;
+    std::string error;
+    bool ran = record.open(recording, RunKind::Undo, batch, error);
+    if (ran && recording && recording->journalLineOf) {
+      record.recording()->journalLineOf = [&](std::size_t row) { return recording->journalLineOf(records[begin + row]); };
+    }
+    if (ran) ran = batch.execute(false, history, offsetProgress(progress, begin, records.size()), 500, record.recording());
+    if (!ran) {
+      report.recordNotWritten = true;
+      if (report.firstReason.empty()) report.firstReason = error.empty() ? record.lastError() : error;
+      record.remove();
+      break;
+    }
+    std::vector<std::size_t> reversed;
+    for (std::size_t k = begin; k < end; ++k) {
+      const MoveOutcome outcome = batch.outcome(k - begin);
+      if (outcome.state == MoveState::Done) {
+        remove[records[k]] = true;
+        reversed.push_back(records[k]);
+        ++report.undone;
+        continue;
+      }
+      history.setChecked(records[k], false);
+      if (outcome.state != MoveState::Failed) continue;
+      if (report.failed++ == 0) report.firstReason = outcome.reason();
+    }
+    if (recording && recording->stretchDone) recording->stretchDone(reversed);
+    record.remove();
+    begin = end;
   }
+  remove.resize(history.size(), false);
   history.removeRows(remove);
   return report;
 }
