@@ -207,8 +207,18 @@ class UndoStretches {
  private:
   bool needsEarlier(const FileIdentity& file, const std::string& from, const std::string& to) const {
     if (file.known() && m_sources.count(file)) return true;
-    if (!file.known() && m_targets.count(from)) return true;
+    if (!file.known() && isTargetOrBelowOne(from)) return true;
     return m_targets.count(to) > 0;
+  }
+  // A source that is not on disk may be brought back by the stretch: as a target itself, or
+  // inside a folder that is one.
+  bool isTargetOrBelowOne(std::string_view path) const {
+    for (;;) {
+      if (m_targets.count(std::string(path))) return true;
+      const std::size_t slash = path.rfind('/');
+      if (slash == std::string_view::npos || slash == 0) return false;
+      path = path.substr(0, slash);
+    }
   }
   std::optional<std::string> nativePath(std::string_view folder, std::string_view name) const {
     std::string path(folder);
