@@ -17,7 +17,9 @@
 // a recovery after a crash can find them; without them RenameFile picks short names of its own.
 //
 // A name component over 255 bytes, a path of PATH_MAX bytes or more (ENAMETOOLONG) and a path
-// holding a NUL byte (EINVAL) are refused before any system call.
+// holding a NUL byte (EINVAL), among the two paths and the scratch names, are refused before any
+// system call. A regular file does not replace a folder across file systems either (EISDIR, as
+// rename(2) answers within one), and nothing is copied when the answer is known beforehand.
 //
 // The primitive records nothing: the caller, which knows the names in the program's own text,
 // appends the history record when the rename succeeded.

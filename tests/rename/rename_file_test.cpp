@@ -52,6 +52,48 @@ TEST(RenameFile, RefusesNamesPastThePlatformLimits) {
   EXPECT_TRUE(RenameFile(dir / "a", (dir / std::string(255, 'n')).string(), false).ok());
 }
 
+// A path with a NUL byte would reach the system cut short at the NUL: "b\0c" would rename to "b".
+TEST(RenameFile, RefusesANulByteInAnyPathItIsGiven) {
+  TempFolder dir;
+  writeBytes(dir / "a", "A");
+  const std::string a = (dir / "a").string();
+  const std::string b = (dir / "b").string();
+  const std::string nul("\0c", 2);
+  const MoveScratch fine{(dir / ".copy").string(), (dir / ".aside").string(), {}};
+  const MoveScratch nulCopy{fine.copyPath + nul, fine.asidePath, {}};
+  const MoveScratch nulAside{fine.copyPath, fine.asidePath + nul, {}};
+  const MoveScratch longCopy{(dir / std::string(256, 'c')).string(), fine.asidePath, {}};
+  struct Case {
+    const char* name;
+    std::string from, to;
+    const MoveScratch* scratch;
+    int error;
+  };
+  for (const Case& refused : {Case{"from", a + nul, b, nullptr, EINVAL}, Case{"to", a, b + nul, nullptr, EINVAL},
+                              Case{"copy", a, b, &nulCopy, EINVAL}, Case{"aside", a, b, &nulAside, EINVAL},
+                              Case{"long copy name", a, b, &longCopy, ENAMETOOLONG}}) {
+    SCOPED_TRACE(refused.name);
+    for (const bool replace : {false, true})
+      EXPECT_EQ(RenameFile(refused.from, refused.to, replace, refused.scratch).error, refused.error);
+  }
+  EXPECT_EQ(readBytes(dir / "a"), "A");
+  EXPECT_FALSE(std::filesystem::exists(dir / "b"));
+  EXPECT_TRUE(RenameFile(a, b, false, &fine).ok());
+}
+
+// rename(2) does nothing for two links to one inode; the caller decides about that case, and
+// RenameFile must neither lose a link nor report a refusal that did not happen.
+TEST(RenameFile, AHardLinkOfTheSourceAtTheTargetIsLeftToRename) {
+  TempFolder dir;
+  writeBytes(dir / "a", "A");
+  std::filesystem::create_hard_link(dir / "a", dir / "b");
+  EXPECT_EQ(RenameFile(dir / "a", dir / "b", false).error, EEXIST);
+  EXPECT_TRUE(RenameFile(dir / "a", dir / "b", true).ok());
+  EXPECT_EQ(readBytes(dir / "a"), "A");
+  EXPECT_EQ(readBytes(dir / "b"), "A");
+  EXPECT_EQ(identityAt((dir / "a").string()), identityAt((dir / "b").string()));
+}
+
 // /dev/shm is a tmpfs; the test folder's file system is usually another one.
 class CrossDevice : public ::testing::Test {
  protected:
