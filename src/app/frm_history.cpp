@@ -117,7 +117,7 @@ void FrmHistory::actUndoExecute() {
           QMessageBox::No) != Answer::Yes)
     return;
   takeCheckMarks();
-  const rename::UndoReport report = rename::undoCheckedRecords(m_changes, m_files, m_native);
+  const rename::UndoReport report = rename::undoCheckedRecords(m_changes, m_files, m_native, {}, m_recording);
   rebuildRows();
   m_status->setText(toDisplayText(report.statusText()));
 }

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "rename/change_history.h"
-#include "rename/rename_batch.h"
+#include "rename/rename_run.h"
 
 #include <QWidget>
 
@@ -28,6 +28,8 @@ class FrmHistory : public QWidget {
   FrmHistory(rename::FileAccess& files, rename::NativeName native, QWidget* parent = nullptr);
 
   rename::ChangeHistory& changes() { return m_changes; }
+  // Where undo writes its run records; none when null.
+  void setRecording(const rename::RunRecording* recording) { m_recording = recording; }
   QTreeWidget* historyList() const { return m_list; }
   QAction* action(const char* name) const;
   QString statusText() const;
@@ -44,6 +46,7 @@ class FrmHistory : public QWidget {
   rename::ChangeHistory m_changes;
   rename::FileAccess& m_files;
   rename::NativeName m_native;
+  const rename::RunRecording* m_recording = nullptr;
   QTreeWidget* m_list;
   QLabel* m_status;
 };

@@ -19,6 +19,7 @@
 #include "platform/rule_file.h"
 #include "platform/stored_file_error.h"
 #include "rename/dropped_paths.h"
+#include "rename/interrupted_run.h"
 #include "rename/messages.h"
 #include "rename/name_round_trip.h"
 #include "rename/rename_run.h"
@@ -145,6 +146,9 @@ FrmMain::FrmMain(MainWindowSetup setup) : m_setup(std::move(setup)) {
   m_nativeNames = m_setup.codec ? rename::nativeNamesOf(*m_setup.codec) : rename::nativeNamesAsTheyAre();
   if (!m_setup.files) m_setup.files = &m_files;
   m_history = std::make_unique<FrmHistory>(*m_setup.files, m_nativeNames);
+  m_recording.dataFolder = m_setup.dataFolder;
+  m_recording.origin = "window";
+  m_history->setRecording(&m_recording);
   connect(m_option.get(), &FrmOption::closed, this, [this] { setEnabled(true); });
   connect(m_model, &FileListModel::rowsChanged, this, &FrmMain::lvFileListChange);
   bindCommands();
@@ -374,6 +378,7 @@ void FrmMain::FormShow() {
     if (!m_setup.openedFiles.empty()) addPaths(m_setup.openedFiles);
   });
   run([this] { readSettings(); });
+  run([this] { offerInterruptedRuns(); });
 }
 
 void FrmMain::readFileNameCharTable() {
@@ -627,6 +632,7 @@ void FrmMain::actFileListExecuteExecute() {
   progress.setMinimumDuration(500);
   progress.setAutoReset(false);
   rename::RunCallbacks callbacks;
+  callbacks.recording = &m_recording;
   callbacks.askOverwrite = [this](const std::string& text) { return overwriteAnswer(this, text); };
   callbacks.progress = [&progress](std::size_t done, std::size_t total) {
     progress.setMaximum(static_cast<int>(total));
@@ -640,6 +646,45 @@ void FrmMain::actFileListExecuteExecute() {
     ask(this, QMessageBox::Critical, toDisplayText(rename::text::kTitleError),
         toDisplayText(report.errorText), QMessageBox::Ok, QMessageBox::Ok);
   if (report.selectLine >= 0) selectInEditText(report.selectLine, report.selectLength);
+}
+
+namespace {
+
+rename::InterruptedRunAnswer interruptedRunAnswer(QWidget* parent, std::size_t files) {
+  switch (ask(parent, QMessageBox::Warning, toDisplayText(rename::text::kTitleWarning),
+              toDisplayText(rename::interruptedRunQuestion(files)),
+              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case Answer::Yes: return rename::InterruptedRunAnswer::Finish;
+    case Answer::No: return rename::InterruptedRunAnswer::Rollback;
+    default: return rename::InterruptedRunAnswer::Leave;
+  }
+}
+
+}  // namespace
+
+void FrmMain::offerInterruptedRuns() {
+  const rename::InternalName internal = [this](std::string_view native) -> std::optional<std::string> {
+    if (!m_setup.codec) return std::string(native);
+    return m_setup.codec->toInternal(native);
+  };
+  while (std::unique_ptr<rename::ClaimedRunRecord> claimed = rename::claimUnfinishedRun(m_setup.dataFolder)) {
+    const rename::ParsedRunRecord& contents = claimed->contents();
+    if (contents.state == rename::RecordState::Unreadable) {
+      m_log->AddMessage(rename::text::kInterruptedRunUnreadable + claimed->path().string());
+      return;
+    }
+    if (!rename::isWindowRun(contents)) {
+      m_log->AddMessage(rename::leftToCliLine());
+      return;
+    }
+    const rename::InterruptedRunAnswer answer =
+        contents.state == rename::RecordState::CutOff ? rename::InterruptedRunAnswer::Rollback
+                                                       : interruptedRunAnswer(this, contents.record.steps.size());
+    for (const std::string& line :
+         rename::settleInterruptedRun(*claimed, answer, m_history->changes(), *m_setup.files, internal))
+      m_log->AddMessage(line);
+    if (answer == rename::InterruptedRunAnswer::Leave) return;
+  }
 }
 
 // Shows the edit page with the caret on `line` and the planned name there selected.

@@ -15,7 +15,7 @@
 
 #include "app/file_list_model.h"
 #include "platform/rule_file.h"
-#include "rename/rename_batch.h"
+#include "rename/rename_run.h"
 #include "rename/file_access.h"
 
 #include <QHash>
@@ -118,6 +118,8 @@ class FrmMain : public QMainWindow {
   void actEditMacroExecExecute();
   void actFileListSwapOldNewExecute();
   void actFileListExecuteExecute();
+  // At start-up: a run that was cut off is finished, rolled back or left, as the user answers.
+  void offerInterruptedRuns();
   void actAboutExecute();
   void actHelpExecute();
   // The tool pane (frm_main_tools.cpp).
@@ -194,6 +196,7 @@ class FrmMain : public QMainWindow {
   std::unique_ptr<MessageLog> m_log;
   std::unique_ptr<FrmOption> m_option;
   rename::SystemFileAccess m_files;
+  rename::RunRecording m_recording;  // every run and undo writes its run record to the data folder
   rename::NativeName m_nativeNames;  // internal names to file-system bytes
   std::unique_ptr<FrmHistory> m_history;
   bool m_shown = false;

@@ -168,6 +168,7 @@ void selectPlannedName(editor::TextEditor& edit, int line, int length) {
 }
 
 std::string UndoReport::statusText() const {
+  if (recordNotWritten) return std::string(text::kRecordNotWritten).substr(3) + firstReason;
   if (failed == 0) return {};
   return std::to_string(failed) + text::kUndoFailedTail + firstReason;
 }

@@ -29,5 +29,8 @@ bool RunRecordWriter::write(const RunRecord&) { return true; }
 bool RunRecordWriter::noteCopied(std::size_t, const FileIdentity&) { return true; }
 void RunRecordWriter::remove() {}
 bool hasUnfinishedRun(const std::filesystem::path&) { return false; }
+std::unique_ptr<ClaimedRunRecord> claimUnfinishedRun(const std::filesystem::path&) { return nullptr; }
+ClaimedRunRecord::~ClaimedRunRecord() = default;
+void ClaimedRunRecord::remove() {}
 
 }  // namespace namitra::rename
