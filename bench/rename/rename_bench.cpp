@@ -3,8 +3,9 @@
 // every iteration, outside the timing.
 //
 // The machine is shared, and its speed drifts from one second to the next: BM_CoreOverBareLoop
-// therefore runs both in every iteration, in turns, and reports the medians of the two times and
-// of their ratio (with the lowest and highest ratio for the spread).
+// therefore runs the bare loop, the core run without a run record and the core run with one (in
+// a data folder on the same tmpfs) in every iteration, in turns, and reports the medians of the
+// times and of the two ratios to the bare loop (with the lowest and highest for the spread).
 #include "platform/name_codec.h"
 #include "rename/rename_run.h"
 
@@ -128,15 +129,16 @@ double timeBareLoop(long count) {
   return ok ? milliseconds : -1;
 }
 
-// The run as the window makes it: names through the codec, progress every 500 rows.
-double timeCoreRun(long count, const platform::NameCodec& codec) {
+// The run as the window makes it: names through the codec, progress every 500 rows, and the run
+// record when `recording` is given.
+double timeCoreRun(long count, const platform::NameCodec& codec, const rename::RunRecording* recording) {
   Folder folder(count);
   rename::FileList list;
   for (long i = 0; i < count; ++i) list.append(rename::FileEntry{folder.path(), oldName(i), newName(i)});
   rename::ChangeHistory history;
   rename::SystemFileAccess files;
   std::size_t progressCalls = 0;
-  const rename::RunCallbacks callbacks{{}, [&](std::size_t, std::size_t) { ++progressCalls; }, 500};
+  const rename::RunCallbacks callbacks{{}, [&](std::size_t, std::size_t) { ++progressCalls; }, 500, recording};
   const Clock::time_point start = Clock::now();
   const rename::RunReport report = rename::actFileListExecute(list, history, files, rename::nativeNamesOf(codec), callbacks);
   const double milliseconds = millisecondsSince(start);
@@ -144,30 +146,43 @@ double timeCoreRun(long count, const platform::NameCodec& codec) {
   return report.succeeded == static_cast<std::size_t>(count) ? milliseconds : -1;
 }
 
+double ratioSpread(benchmark::State& state, const char* name, const std::vector<double>& ratios) {
+  state.counters[std::string(name)] = median(ratios);
+  state.counters[std::string(name) + "_min"] = *std::min_element(ratios.begin(), ratios.end());
+  state.counters[std::string(name) + "_max"] = *std::max_element(ratios.begin(), ratios.end());
+  return median(ratios);
+}
+
 void BM_CoreOverBareLoop(benchmark::State& state) {
   const long count = state.range(0);
   platform::NameCodec codec;
-  std::vector<double> bare, core, ratios;
+  Folder dataFolder(0);
+  rename::RunRecording recording;
+  recording.dataFolder = dataFolder.path();
+  std::vector<double> bare, core, recorded, ratios, recordedRatios;
   for (auto _ : state) {
-    // Turns change the order, so that neither side always runs on a warmer machine.
-    const bool bareFirst = bare.size() % 2 == 0;
-    double bareTime = bareFirst ? timeBareLoop(count) : 0;
-    const double coreTime = timeCoreRun(count, codec);
-    if (!bareFirst) bareTime = timeBareLoop(count);
-    if (bareTime < 0 || coreTime < 0) {
+    // Turns change the order, so that no side always runs on a warmer machine.
+    double times[3] = {};
+    for (int k = 0; k < 3; ++k) {
+      const int side = (k + static_cast<int>(bare.size())) % 3;
+      times[side] = side == 0 ? timeBareLoop(count) : timeCoreRun(count, codec, side == 2 ? &recording : nullptr);
+    }
+    if (times[0] < 0 || times[1] < 0 || times[2] < 0) {
       state.SkipWithError("rename failed");
       return;
     }
-    state.SetIterationTime(coreTime / 1000);
-    bare.push_back(bareTime);
-    core.push_back(coreTime);
-    ratios.push_back(coreTime / bareTime);
+    state.SetIterationTime(times[2] / 1000);
+    bare.push_back(times[0]);
+    core.push_back(times[1]);
+    recorded.push_back(times[2]);
+    ratios.push_back(times[1] / times[0]);
+    recordedRatios.push_back(times[2] / times[0]);
   }
   state.counters["bare_ms"] = median(bare);
   state.counters["core_ms"] = median(core);
-  state.counters["ratio"] = median(ratios);
-  state.counters["ratio_min"] = *std::min_element(ratios.begin(), ratios.end());
-  state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+  state.counters["recorded_ms"] = median(recorded);
+  ratioSpread(state, "ratio", ratios);
+  ratioSpread(state, "ratio_recorded", recordedRatios);
   state.SetItemsProcessed(state.iterations() * count);
 }
 
