@@ -7,6 +7,7 @@
 #include "cli/journal_undo.h"
 #include "cli/name_steps.h"
 #include "cli/plan_output.h"
+#include "cli/recovery.h"
 #include "editor/text_editor.h"
 #include "platform/data_folder.h"
 #include "platform/name_codec.h"
@@ -19,8 +20,11 @@
 #include "rename/file_list.h"
 #include "rename/name_round_trip.h"
 #include "rename/file_access.h"
+#include "rename/messages.h"
+#include "rename/run_record.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -82,8 +86,7 @@ class Session {
     try {
       platform::NameCodec codec(*folder / platform::NameCodec::defaultFileName);
       m_codec = &codec;
-      const int status = m_line.kind == CommandKind::Undo ? undo() : rename(*folder);
-      return saveCodes(codec, status);
+      return saveCodes(codec, command(*folder));
     } catch (const platform::StoredFileError& error) {
       return refuse(error.what());
     } catch (const std::exception& error) {
@@ -103,11 +106,27 @@ class Session {
     return std::filesystem::path(*m_line.dataFolder);
   }
 
+  int command(const std::filesystem::path& folder) {
+    switch (m_line.kind) {
+      case CommandKind::Undo: return undo(folder);
+      case CommandKind::Recover: return recover(folder);
+      default: return rename(folder);
+    }
+  }
+
   int rename(const std::filesystem::path& folder) {
     rename::FileList list;
     if (!takeRows(list)) return kRefused;
     if (!planNames(list, folder)) return kRefused;
-    return m_line.execute ? execute(list) : showPlan(list);
+    return m_line.execute ? execute(list, folder) : showPlan(list);
+  }
+
+  // A run cut off leaves its record; renaming on top of it would make it unrecoverable.
+  bool refusedForUnfinishedRun(const std::filesystem::path& folder) {
+    if (!rename::hasUnfinishedRun(folder)) return false;
+    refuse("an unfinished run is in the data folder " + shownFolder(folder) +
+           "; run 'namitra-cli --recover finish' or 'namitra-cli --recover rollback' first");
+    return true;
   }
 
   // The edit text from the current names through the steps back to the planned names. The text
@@ -155,11 +174,30 @@ class Session {
         rows.push_back({*workingInternal, std::move(*name), {}});
         return true;
       }
-    } else if (std::optional<std::string> full = pathText(*m_codec, rename::normalizedDroppedPath(path, working))) {
+    } else if (std::optional<std::string> full =
+                   pathText(*m_codec, withCanonicalFolder(rename::normalizedDroppedPath(path, working)))) {
       rows.push_back(rename::splitPath(*full));
       return true;
     }
     return refused("the PATH " + inQuotes(path) + " cannot be represented (no name code left)");
+  }
+
+  // `path` with its folder free of symbolic links, "." and ".." where that folder exists, as the
+  // rename batch resolves it. The journal then names each file where a later undo finds it: the
+  // row "../sub" of a run that renames "sub" and a file inside it is journaled as the folder's
+  // own path, not as a path through the old name. Rows of one folder usually follow each other,
+  // so the last folder's answer is kept.
+  std::string withCanonicalFolder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0) return path;
+    const std::string folder = path.substr(0, slash);
+    if (folder != m_lastFolder) {
+      m_lastFolder = folder;
+      char* resolved = ::realpath(folder.c_str(), nullptr);
+      m_lastCanonical = resolved ? withTrailingSlash(resolved) : folder + "/";
+      std::free(resolved);
+    }
+    return m_lastCanonical + path.substr(slash + 1);
   }
 
   int showPlan(const rename::FileList& list) {
@@ -174,13 +212,19 @@ class Session {
     return refuse("the plan could not be written to standard output");
   }
 
-  int execute(const rename::FileList& list) {
+  int execute(const rename::FileList& list, const std::filesystem::path& folder) {
+    if (refusedForUnfinishedRun(folder)) return kRefused;
     std::optional<JournalWriter> journal;
     if (m_line.journal && !openJournal(list, journal)) return kRefused;
+    rename::RunRecording recording = cliRecording(folder);
+    if (journal) {
+      recording.journal = absoluteNative(*m_line.journal);
+      recording.journalSize = journal->sizeWhenOpened();
+    }
     rename::SystemFileAccess files;
     m_touchedFiles = true;
     const Execution execution =
-        executeRenames(list, files, *m_codec, m_line.overwrite, journal ? &*journal : nullptr);
+        executeRenames(list, files, *m_codec, m_line.overwrite, journal ? &*journal : nullptr, &recording);
     const rename::RunReport& report = execution.report;
     if (report.outcome != rename::RunOutcome::Finished) {
       m_touchedFiles = false;
@@ -201,9 +245,20 @@ class Session {
     return kRefused;
   }
 
+  static rename::RunRecording cliRecording(const std::filesystem::path& folder) {
+    rename::RunRecording recording;
+    recording.dataFolder = folder;
+    recording.origin = "cli";
+    return recording;
+  }
+
+  // The journal's path as recovery and the stretches of an undo find it from any working
+  // folder, also after the run renamed a folder the path went through.
+  std::string absoluteNative(const std::string& path) {
+    return withCanonicalFolder(rename::normalizedDroppedPath(path, workingFolder()));
+  }
+
   bool openJournal(const rename::FileList& list, std::optional<JournalWriter>& journal) {
-    if (std::optional<std::string> path = firstPathUnfitForLines(list, *m_codec))
-      return refused("the path " + inQuotes(*path) + " holds a tab or a line break and cannot be journaled");
     std::string reason;
     journal = JournalWriter::open(*m_line.journal, reason);
     if (!journal) return refused("the journal " + inQuotes(*m_line.journal) + " cannot be opened: " + reason);
@@ -224,44 +279,57 @@ class Session {
     });
   }
 
-  int undo() {
+  int undo(const std::filesystem::path& folder) {
+    if (refusedForUnfinishedRun(folder)) return kRefused;
     const std::string& file = *m_line.undoJournal;
     std::optional<std::string> text = platform::readWholeFileStrict(file);
     if (!text) return refuse("the journal " + inQuotes(file) + " does not exist");
-    const ParsedJournal parsed = parseJournal(*text);
-    if (!parsed.contents)
-      return refuse("the journal " + inQuotes(file) + " line " + std::to_string(parsed.badLine) +
-                    " is not FROM<TAB>TO");
+    const JournalToUndo journal{absoluteNative(file), parseJournal(*text)};
+    for (const IgnoredLine& line : journal.contents.ignored)
+      m_err << kProgram << "journal line " << line.line + 1 << " ignored: " << line.why << '\n';
     rename::SystemFileAccess files;
     m_touchedFiles = true;
-    const JournalUndo undone = undoJournal(*parsed.contents, *m_codec, files);
+    const JournalUndo undone = undoJournal(journal, folder, *m_codec, files);
     if (!undone.error.empty()) {
       m_touchedFiles = false;
       return refuse(undone.error);
     }
-    reportNotReversed(undone);
-    const bool rewritten = rewriteJournal(file, *parsed.contents, undone.reversedLines);
-    return undone.report.failed > 0 || !rewritten ? kSomeFailed : kSucceeded;
+    const rename::UndoReport& report = undone.report;
+    if (report.recordNotWritten) {
+      m_err << terminalText(*m_codec, rename::text::kRecordNotWritten + report.firstReason) << '\n';
+      if (report.undone == 0) return kRefused;  // nothing was renamed
+    }
+    reportNotReversed(undone, files);
+    if (!undone.journalError.empty())
+      m_err << kProgram << undone.journalError << " (the journal still lists renames that were undone)\n";
+    const bool everyLineUndone =
+        journal.contents.ignored.empty() && report.failed == 0 && !report.recordNotWritten;
+    return everyLineUndone && undone.journalError.empty() ? kSucceeded : kSomeFailed;
   }
 
-  void reportNotReversed(const JournalUndo& undone) {
+  // One line per journal line that stays; where the journal's own identity tells why, the line
+  // says so, and the undo's first reason follows as in the history window's status bar.
+  void reportNotReversed(const JournalUndo& undone, rename::FileAccess& files) {
     for (const JournalEntry& entry : undone.notReversed) {
       if (entry.from == entry.to) continue;  // nothing to reverse, and nothing failed
-      m_err << kProgram << "not undone: " << shownPath(entry.to) << " -> " << shownPath(entry.from) << '\n';
+      m_err << kProgram << "not undone: " << shownPath(entry.to) << " -> " << shownPath(entry.from);
+      const rename::FileIdentity now = files.identity(entry.to);
+      if (!now.known())
+        m_err << ": the file is no longer there";
+      else if (!now.sameFileAs(entry.identity))
+        m_err << ": another file is there now";
+      m_err << '\n';
     }
     if (undone.report.failed > 0) m_err << kProgram << terminalText(*m_codec, undone.report.statusText()) << '\n';
   }
 
-  // Takes the reversed lines out of the journal; false when it could not be written.
-  bool rewriteJournal(const std::string& file, const JournalContents& contents, const std::vector<bool>& reversed) {
-    if (std::none_of(reversed.begin(), reversed.end(), [](bool line) { return line; })) return true;
-    try {
-      platform::writeWholeFile(file, journalTextWithout(contents, reversed));
-      return true;
-    } catch (const platform::StoredFileError& error) {
-      m_err << kProgram << error.what() << " (the journal still lists renames that were undone)\n";
-      return false;
-    }
+  int recover(const std::filesystem::path& folder) {
+    rename::SystemFileAccess files;
+    m_touchedFiles = true;
+    const RecoveryOutput output{m_out, m_err, [this](const std::string& native) { return shownPath(native); }};
+    const RecoveryTally tally = recoverUnfinishedRuns(folder, m_line.recovery, files, output);
+    if (tally.runs == 0) return refuse("no unfinished run in the data folder " + shownFolder(folder));
+    return tally.complete ? kSucceeded : kSomeFailed;
   }
 
   int refuseStep(const StepFailure& failure) {
@@ -290,10 +358,17 @@ class Session {
     return false;
   }
 
-  // A native path of the journal as the terminal shows names.
+  // A native path as the terminal shows names.
   std::string shownPath(const std::string& native) {
     std::optional<std::string> internal = pathText(*m_codec, native);
     return internal ? terminalText(*m_codec, *internal) : native;
+  }
+
+  // The data folder as the terminal shows paths, without the trailing "/" it may have.
+  std::string shownFolder(const std::filesystem::path& folder) {
+    std::string text = folder.string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return shownPath(text);
   }
 
   const CommandLine& m_line;
@@ -301,6 +376,8 @@ class Session {
   std::ostream& m_err;
   platform::NameCodec* m_codec = nullptr;
   bool m_touchedFiles = false;
+  std::string m_lastFolder;     // of withCanonicalFolder
+  std::string m_lastCanonical;
 };
 
 }  // namespace

@@ -104,7 +104,7 @@ class Reader {
 
   static bool isValueOption(std::string_view name) {
     for (std::string_view known : {"--format", "--start", "--digits", "--rule", "--rules", "--names-from",
-                                   "--journal", "--undo", "--data-dir"}) {
+                                   "--journal", "--undo", "--recover", "--data-dir"}) {
       if (name == known) return true;
     }
     return false;
@@ -124,8 +124,32 @@ class Reader {
     }
     if (name == "--journal") return setOnce(name, m_line.journal, given);
     if (name == "--data-dir") return setOnce(name, m_line.dataFolder, given);
+    if (name == "--recover") return readRecovery(given);
+    if (!setCommand(CommandKind::Undo)) return;
     setOnce(name, m_line.undoJournal, given);
-    m_line.kind = CommandKind::Undo;
+  }
+
+  void readRecovery(const std::string& given) {
+    if (!setCommand(CommandKind::Recover)) return;
+    if (given == "finish" || given == "rollback") {
+      m_line.recovery = given == "finish" ? RecoveryChoice::Finish : RecoveryChoice::Rollback;
+      return;
+    }
+    m_error = "--recover " + inQuotes(given) + " is neither finish nor rollback";
+  }
+
+  // --undo and --recover each make the command something else than a rename; only one may.
+  bool setCommand(CommandKind kind) {
+    if (m_line.kind == kind) {
+      m_error = std::string("option ") + (kind == CommandKind::Undo ? "--undo" : "--recover") + " is given twice";
+      return false;
+    }
+    if (m_line.kind != CommandKind::Rename) {
+      m_error = "--undo and --recover cannot be combined";
+      return false;
+    }
+    m_line.kind = kind;
+    return true;
   }
 
   // The value of `name`: attached with "=", or else the next argument, whatever it looks like.
@@ -192,10 +216,11 @@ class Reader {
   }
 
   void checkCombinations() {
-    if (m_line.kind == CommandKind::Undo) {
+    if (m_line.kind == CommandKind::Undo || m_line.kind == CommandKind::Recover) {
       if (!m_line.paths.empty() || !m_line.steps.empty() || m_line.execute || m_line.overwrite ||
           m_line.porcelain || m_line.journal)
-        m_error = "--undo takes no PATH, step or other option than --data-dir";
+        m_error = std::string(m_line.kind == CommandKind::Undo ? "--undo" : "--recover") +
+                  " takes no PATH, step or other option than --data-dir";
       return;
     }
     if (m_line.paths.empty()) {
@@ -243,6 +268,7 @@ ParsedCommandLine parseCommandLine(std::vector<std::string> arguments) {
 std::string helpText() {
   return R"(Usage: namitra-cli [OPTION | STEP]... [--] PATH...
        namitra-cli --undo FILE [--data-dir DIR]
+       namitra-cli --recover finish|rollback [--data-dir DIR]
 Rename files the way the Namitra window does: the PATHs become rows, the edit text starts as
 their current names (one per line), each STEP rewrites that text in command-line order, and
 line i becomes the planned name of row i. Without --execute the plan is shown.
@@ -266,18 +292,29 @@ Settings for the steps that follow them:
   --fuzzy                 equivalent characters match each other (regular expressions only)
 
 Running:
-  --execute               rename the files (refuses empty and duplicate planned names)
+  --execute               rename the files (refuses empty and duplicate planned names, and
+                          refuses to start while a run that was cut off awaits --recover)
   --overwrite             with --execute: replace existing files at planned names
-  --journal FILE          with --execute: append each rename to FILE (tab-separated paths)
+  --journal FILE          with --execute: append each rename to FILE as a line
+                          FROM<TAB>TO<TAB>DEV:INO<TAB>CRC (paths with \, tab, line breaks
+                          escaped; the moved file's identity; a CRC-32 of the line)
   --undo FILE             reverse the renames recorded in FILE, newest first, and remove
-                          the reversed lines from it
+                          the reversed lines from it; a line that is cut short or damaged is
+                          ignored, and a file that is no longer the one a line names is
+                          left where it is
+  --recover finish|rollback
+                          finish or roll back every run that was cut off (a crash, a kill,
+                          a power cut), oldest first, and bring its journal in line with
+                          the disk; prints FROM -> TO for each file it moved
   --porcelain             show the plan as CURRENT<TAB>PLANNED full paths, one per line
   --data-dir DIR          the data folder (ValidFileNameChar.rld, namitra.ini, NameCodes.tbl)
   -h, --help              show this help and exit
   --version               show the version and exit
 
-Exit status: 0 when everything asked succeeded, 1 when some renames failed, 2 when the
-command refused to start (bad arguments, line count mismatch, empty or duplicate names).
+Exit status: 0 when everything asked succeeded, 1 when some renames failed (or journal lines
+were ignored, or a recovery left a file elsewhere than asked), 2 when the command refused to
+start (bad arguments, line count mismatch, empty or duplicate names, a run awaiting --recover,
+no run to recover).
 )";
 }
 

@@ -2,6 +2,7 @@
 //
 //   namitra-cli [OPTION | STEP]... [--] PATH...
 //   namitra-cli --undo FILE [--data-dir DIR]
+//   namitra-cli --recover finish|rollback [--data-dir DIR]
 //
 // Steps rewrite the edit text in the order they are written; each takes the settings given
 // before it (--start and --digits for --format; --regexp or --literal, --match-case,
@@ -48,7 +49,10 @@ struct StepArguments {
   friend bool operator==(const StepArguments&, const StepArguments&) = default;
 };
 
-enum class CommandKind { Rename, Undo, Help, Version };
+enum class CommandKind { Rename, Undo, Recover, Help, Version };
+
+// What --recover does with a run that was cut off.
+enum class RecoveryChoice { Finish, Rollback };
 
 struct CommandLine {
   CommandKind kind = CommandKind::Rename;
@@ -59,6 +63,7 @@ struct CommandLine {
   bool porcelain = false;
   std::optional<std::string> journal;
   std::optional<std::string> undoJournal;
+  RecoveryChoice recovery = RecoveryChoice::Rollback;  // for CommandKind::Recover
   std::optional<std::string> dataFolder;
 };
 

@@ -7,6 +7,10 @@
 // no row would have raised the question (the window asks only when the stored spelling differs
 // from the planned name). The checks before any file is touched, the ordering of chains and
 // cycles, and the failure lines are the run's.
+//
+// Given a recording, the run writes its run record (rename/run_record.h) before its first
+// rename and removes it once every rename it made is journaled; a record that cannot be written
+// stops the run with nothing renamed (RunOutcome::RecordNotWritten and the run's log line).
 #pragma once
 
 #include "cli/journal.h"
@@ -27,6 +31,6 @@ struct Execution {
 };
 
 Execution executeRenames(const rename::FileList& list, rename::FileAccess& files, const platform::NameCodec& codec,
-                         bool overwrite, JournalWriter* journal);
+                         bool overwrite, JournalWriter* journal, const rename::RunRecording* recording);
 
 }  // namespace namitra::cli

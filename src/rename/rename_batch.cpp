@@ -26,6 +26,8 @@ enum : std::uint16_t {
   kSourceFolder = 256,  // ... and it is a folder
 };
 
+std::uint64_t identityHash(const FileIdentity& file) { return FileIdentityHash{}(file); }
+
 std::string_view folderOf(std::string_view path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
@@ -398,6 +400,7 @@ void RenameBatch::identifySources() {
 // The first row that names a file moves it; a later row naming the same file is refused. An
 // undo row whose file is not the one its record moved is refused too.
 void RenameBatch::refuseRepeatedSources() {
+  m_rowByFile.reset(m_rows.size());
   for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
     Row& row = m_rows[k];
     if (row.kind == TargetKind::NotConvertible || !row.source.known()) continue;
@@ -405,8 +408,17 @@ void RenameBatch::refuseRepeatedSources() {
       row.kind = TargetKind::NotTheRecordedFile;
       continue;
     }
-    if (!m_rowByFile.try_emplace(row.source, k).second) row.kind = TargetKind::SameFileTwice;
+    const std::uint32_t first = m_rowByFile.insert(identityHash(row.source), k, [&](std::uint32_t r) {
+      return m_rows[r].source == row.source;
+    });
+    if (first != k) row.kind = TargetKind::SameFileTwice;
   }
+}
+
+// The first row that moves the file `file`, or npos.
+std::uint32_t RenameBatch::rowMoving(const FileIdentity& file) const {
+  if (!file.known()) return NameIndex::npos;
+  return m_rowByFile.find(identityHash(file), [&](std::uint32_t r) { return m_rows[r].source == file; });
 }
 
 // A row whose target repeats an earlier row's sees what that row's target saw.
@@ -457,10 +469,10 @@ void RenameBatch::classifyTarget(std::size_t i) {
   }
   if (!isFolder) row.flags |= kIsFile;
   if (found.sameFileAs(row.source)) return classifyOwnFile(i, stored);
-  auto owner = found.known() ? m_rowByFile.find(found) : m_rowByFile.end();
-  if (owner != m_rowByFile.end()) {
+  const std::uint32_t owner = rowMoving(found);
+  if (owner != NameIndex::npos) {
     row.kind = TargetKind::RowSource;
-    row.sourceRow = owner->second;
+    row.sourceRow = owner;
     return;
   }
   if (!folder.listed)
@@ -745,7 +757,8 @@ void RenameBatch::runSingle(std::size_t i) {
   }
   // Only a file that was there before the batch and is no row's file may be replaced.
   const bool replace = m_overwriteAllowed && m_rows[i].kind == TargetKind::ExistingFile;
-  const RenameStatus status = move(i, nativeFromCopy(i), nativeToCopy(i), replace);
+  // The two paths are composed in buffers of their own, which the move does not touch.
+  const RenameStatus status = move(i, nativeFrom(i), nativeTo(i), replace);
   if (status.ok())
     succeed(i);
   else

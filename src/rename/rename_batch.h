@@ -242,6 +242,7 @@ class RenameBatch {
                                bool isFolder);
   void identifySources();
   void refuseRepeatedSources();
+  std::uint32_t rowMoving(const FileIdentity& file) const;
   std::uint16_t seenFlags(std::size_t i) const;
   FileIdentity targetIdentity(std::size_t i);
   void classifyTarget(std::size_t i);
@@ -288,7 +289,7 @@ class RenameBatch {
   std::unordered_map<std::uint32_t, std::uint32_t> m_repeatOf;  // row -> first row with its target
   std::unordered_map<std::uint32_t, std::uint32_t> m_sourceRepeatOf;  // row -> first row with its source
   std::unordered_map<std::uint32_t, std::uint64_t> m_targetInodes;    // rows whose target is listed
-  std::unordered_map<FileIdentity, std::uint32_t, FileIdentityHash> m_rowByFile;
+  NameIndex m_rowByFile;                  // rows by the file they move
   std::unordered_map<std::uint32_t, FileIdentity> m_recorded;  // reversals: the file expected
   std::unordered_map<std::uint32_t, FileIdentity> m_copies;    // cross-device rows: the copy made
   std::unordered_map<std::uint32_t, std::string_view> m_storedSpelling;

@@ -4,6 +4,8 @@
 // intact line, since a cut-off write loses the tail.
 #include "rename/run_record.h"
 
+#include "platform/sealed_line.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -19,6 +21,12 @@
 
 namespace namitra::rename {
 
+using platform::appendEscaped;
+using platform::appendHex8;
+using platform::crc32;
+using platform::parseHex8;
+using platform::unescaped;
+
 namespace {
 
 constexpr std::string_view kFirstLine = "namitra-run 1\n";
@@ -29,46 +37,6 @@ constexpr std::string_view kRecordSuffix = ".record";
 // so that no claimer ever finds a record of a live process unlocked.
 constexpr std::string_view kStagingSuffix = ".new";
 
-// --- CRC-32 (IEEE 802.3, reflected), eight bytes per round ---
-
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
-
-constexpr CrcTables makeCrcTables() {
-  CrcTables tables{};
-  for (std::uint32_t byte = 0; byte < 256; ++byte) {
-    std::uint32_t crc = byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ ((crc & 1u) ? 0xEDB88320u : 0u);
-    tables[0][byte] = crc;
-  }
-  for (std::size_t byte = 0; byte < 256; ++byte)
-    for (std::size_t slice = 1; slice < 8; ++slice)
-      tables[slice][byte] = (tables[slice - 1][byte] >> 8) ^ tables[0][tables[slice - 1][byte] & 0xFF];
-  return tables;
-}
-
-constexpr CrcTables kCrc = makeCrcTables();
-
-// The running register of a CRC-32: start from kCrcStart, finish with ~.
-constexpr std::uint32_t kCrcStart = 0xFFFFFFFFu;
-
-std::uint32_t crcUpdate(std::uint32_t crc, std::string_view bytes) {
-  const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::size_t left = bytes.size();
-  for (; left >= 8; left -= 8, at += 8) {
-    const std::uint32_t low = crc ^ (at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24);
-    crc = kCrc[7][low & 0xFF] ^ kCrc[6][(low >> 8) & 0xFF] ^ kCrc[5][(low >> 16) & 0xFF] ^ kCrc[4][low >> 24] ^
-          kCrc[3][at[4]] ^ kCrc[2][at[5]] ^ kCrc[1][at[6]] ^ kCrc[0][at[7]];
-  }
-  for (; left > 0; --left, ++at) crc = (crc >> 8) ^ kCrc[0][(crc ^ *at) & 0xFF];
-  return crc;
-}
-
-std::uint32_t crc32(std::string_view bytes) { return ~crcUpdate(kCrcStart, bytes); }
-
-void appendHex8(std::string& out, std::uint32_t value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (int shift = 28; shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
-}
 
 template <typename Number>
 void appendNumber(std::string& out, Number value) {
@@ -81,53 +49,6 @@ void appendIdentity(std::string& out, const FileIdentity& id) {
   appendNumber(out, id.device);
   out += ':';
   appendNumber(out, id.inode);
-}
-
-// --- Escaping: every byte but the four below stands for itself ---
-
-// The letter after "\\" for each byte that is escaped, 0 for the others.
-constexpr std::array<char, 256> makeEscapes() {
-  std::array<char, 256> escapes{};
-  escapes['\\'] = '\\';
-  escapes['\t'] = 't';
-  escapes['\n'] = 'n';
-  escapes['\r'] = 'r';
-  return escapes;
-}
-
-constexpr std::array<char, 256> kEscapes = makeEscapes();
-
-void appendEscaped(std::string& out, std::string_view bytes) {
-  std::size_t plain = 0;  // the start of the bytes not yet appended
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char escape = kEscapes[static_cast<unsigned char>(bytes[i])];
-    if (escape == 0) continue;
-    out.append(bytes.data() + plain, i - plain);
-    out += '\\';
-    out += escape;
-    plain = i + 1;
-  }
-  out.append(bytes.data() + plain, bytes.size() - plain);
-}
-
-std::optional<std::string> unescaped(std::string_view field) {
-  std::string bytes;
-  bytes.reserve(field.size());
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] != '\\') {
-      bytes += field[i];
-      continue;
-    }
-    if (++i == field.size()) return std::nullopt;
-    switch (field[i]) {
-      case '\\': bytes += '\\'; break;
-      case 't': bytes += '\t'; break;
-      case 'n': bytes += '\n'; break;
-      case 'r': bytes += '\r'; break;
-      default: return std::nullopt;
-    }
-  }
-  return bytes;
 }
 
 std::string_view folderOf(std::string_view path) {
@@ -163,17 +84,6 @@ bool parseNumber(std::string_view text, Number& value) {
   return error == std::errc{} && end == text.data() + text.size();
 }
 
-// Exactly as appendHex8 writes it: eight lower-case digits, so that no other spelling passes.
-bool parseHex8(std::string_view text, std::uint32_t& value) {
-  if (text.size() != 8) return false;
-  value = 0;
-  for (char c : text) {
-    const bool digit = c >= '0' && c <= '9';
-    if (!digit && !(c >= 'a' && c <= 'f')) return false;
-    value = value << 4 | static_cast<std::uint32_t>(digit ? c - '0' : c - 'a' + 10);
-  }
-  return true;
-}
 
 // "name<TAB>value" with the given name; the value unescaped.
 std::optional<std::string> headerValue(std::string_view text, std::size_t& at, std::string_view name) {
@@ -325,12 +235,31 @@ bool isRecordName(std::string_view name) {
          name.ends_with(kRecordSuffix);
 }
 
+bool isStagingName(std::string_view name) {
+  return name.size() > kRecordPrefix.size() + kStagingSuffix.size() && name.substr(0, kRecordPrefix.size()) == kRecordPrefix &&
+         name.substr(name.size() - kStagingSuffix.size()) == kStagingSuffix;
+}
+
+// A process killed between creating its record and giving it its name leaves the staging file,
+// which held no step yet. Nobody holds it then; one made in the last minute is left alone, so
+// that a writer about to lock its new file never loses it.
+void removeIfStaleStaging(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || ::time(nullptr) - info.st_mtime < 60) return;
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (descriptor < 0) return;
+  if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+  ::close(descriptor);
+}
+
 // The record names of the data folder, oldest first: run ids begin with the time.
 std::vector<std::filesystem::path> recordsIn(const std::filesystem::path& dataFolder) {
   std::vector<std::filesystem::path> records;
   std::error_code error;
   for (std::filesystem::directory_iterator it(dataFolder, error), end; !error && it != end; it.increment(error)) {
-    if (isRecordName(it->path().filename().native())) records.push_back(it->path());
+    const std::string name = it->path().filename().native();
+    if (isRecordName(name)) records.push_back(it->path());
+    if (isStagingName(name)) removeIfStaleStaging(it->path());
   }
   std::sort(records.begin(), records.end());
   return records;
@@ -437,7 +366,7 @@ class RecordBuilder {
       appendStepLine(m_text, record.steps[k], record.id, k);
       if (m_text.size() >= m_piece && !handOn()) return false;
     }
-    m_crc = crcUpdate(m_crc, m_text);
+    m_crc = platform::crc32Update(m_crc, m_text);
     m_text += "end\t";
     appendNumber(m_text, record.steps.size());
     m_text += '\t';
@@ -453,7 +382,7 @@ class RecordBuilder {
  private:
   bool handOn() {
     if (!m_sink) return true;
-    m_crc = crcUpdate(m_crc, m_text);
+    m_crc = platform::crc32Update(m_crc, m_text);
     if (!m_sink(m_text)) return false;
     m_text.clear();
     return true;
@@ -462,7 +391,7 @@ class RecordBuilder {
   Sink m_sink;
   std::size_t m_piece;
   std::string m_text;
-  std::uint32_t m_crc = kCrcStart;
+  std::uint32_t m_crc = platform::kCrc32Start;
 };
 
 std::string scratchPath(const RunRecord& record, std::size_t step, std::string_view folder, std::string_view kind) {

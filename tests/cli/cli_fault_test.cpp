@@ -61,9 +61,6 @@ class CliFaultTest : public CliTest {
   std::string failure(std::string_view from, std::string_view to, std::string_view reason) const {
     return ">> " + path(from) + " -> " + path(to) + ": " + std::string(reason) + "\n";
   }
-  std::string journalLine(std::string_view from, std::string_view to) const {
-    return path(from) + "\t" + path(to) + "\n";
-  }
   static std::size_t failureCount(const CliResult& result) {
     std::size_t count = 0;
     for (std::size_t at = result.err.find(">> "); at != std::string::npos; at = result.err.find(">> ", at + 1)) ++count;
