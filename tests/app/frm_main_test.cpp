@@ -10,6 +10,7 @@
 #include "app/message_log.h"
 #include "platform/name_codec.h"
 #include "platform/text_file.h"
+#include "rename/run_record.h"
 #include "sjis/codec.h"
 
 #include <QAbstractButton>
@@ -434,6 +435,91 @@ TEST_F(RenameRunTest, ACycleIsRenamedWithoutLosingAFile) {
   EXPECT_EQ(fileBytes(files() / "c.jpg"), "b.jpg");
   EXPECT_EQ(fileBytes(files() / "a.jpg"), "c.jpg");
   EXPECT_EQ(std::distance(fs::directory_iterator(files()), fs::directory_iterator()), 3);
+}
+
+// A run cut off after its first rename: the record of a -> x and b -> y, with a already at x.
+class InterruptedRunTest : public RenameRunTest {
+ protected:
+  void SetUp() override {
+    RenameRunTest::SetUp();
+    rename::RunRecord record;
+    record.id = rename::newRunId();
+    record.origin = "window";
+    const std::string folderText = files().string() + "/";
+    for (auto [from, to] : {std::pair{"a.jpg", "x.jpg"}, std::pair{"b.jpg", "y.jpg"}}) {
+      rename::RunStep step;
+      step.from = folderText + from;
+      step.to = folderText + to;
+      step.temporary = rename::temporaryPathFor(record.id, record.steps.size(), folderText);
+      step.identity = rename::identityAt(step.from);
+      record.steps.push_back(step);
+    }
+    std::string error;
+    auto writer = rename::RunRecordWriter::create(folder(), record.id, error);
+    ASSERT_TRUE(writer) << error;
+    ASSERT_TRUE(writer->write(record));
+    fs::rename(files() / "a.jpg", files() / "x.jpg");  // then the process died
+  }
+  std::vector<std::string> namesOnDisk() const {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(files())) found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  bool recordLeft() const {
+    for (const auto& entry : fs::directory_iterator(folder()))
+      if (entry.path().extension() == ".record") return true;
+    return false;
+  }
+};
+
+TEST_F(InterruptedRunTest, YesAtStartUpFinishesTheRunAndRecordsItsRenames) {
+  QString question;
+  answerNextMessageBox(QMessageBox::Yes, &question);
+  auto window = openWindow();
+  EXPECT_EQ(question, QString::fromUtf8("前回の名前の変更が途中で終わっています（2件のファイル）。\n\nはい:最後まで変更します\n"
+                                        "いいえ:元の名前に戻します\nキャンセル:今はそのままにします（次に起動したときにもう一度たずねます）"));
+  EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"c.jpg", "x.jpg", "y.jpg"}));
+  EXPECT_EQ(fileBytes(files() / "y.jpg"), "b.jpg");
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■中断された名前の変更を最後まで行いました: 成功 2件、失敗 0件"));
+  QTreeWidget* history = window->history().historyList();
+  ASSERT_EQ(history->topLevelItemCount(), 2);
+  EXPECT_EQ(history->topLevelItem(1)->text(1), QStringLiteral("b.jpg"));
+  EXPECT_EQ(history->topLevelItem(1)->text(2), QStringLiteral("y.jpg"));
+  EXPECT_FALSE(recordLeft());
+}
+
+TEST_F(InterruptedRunTest, NoAtStartUpRollsTheRunBack) {
+  answerNextMessageBox(QMessageBox::No);
+  auto window = openWindow();
+  EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(fileBytes(files() / "a.jpg"), "a.jpg");
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8("■中断された名前の変更を元に戻しました: 成功 2件、失敗 0件"));
+  EXPECT_EQ(window->history().historyList()->topLevelItemCount(), 0);
+  EXPECT_FALSE(recordLeft());
+}
+
+TEST_F(InterruptedRunTest, CancelLeavesTheRunForTheNextStart) {
+  answerNextMessageBox(QMessageBox::Cancel);
+  auto window = openWindow();
+  EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"b.jpg", "c.jpg", "x.jpg"}));
+  EXPECT_EQ(lastMessage(*window), QString::fromUtf8(">> 中断された名前の変更をそのままにしました"));
+  EXPECT_TRUE(recordLeft());
+  window.reset();
+  answerNextMessageBox(QMessageBox::No);
+  window = openWindow();
+  EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_FALSE(recordLeft());
+}
+
+TEST_F(InterruptedRunTest, ARunOfTheWindowLeavesNoRecordBehind) {
+  answerNextMessageBox(QMessageBox::No);
+  auto window = openWindow();
+  window->addPaths({(files() / "a.jpg").string(), (files() / "b.jpg").string()});
+  plan(*window, "p.jpg\r\nq.jpg");
+  window->action("actFileListExecute")->trigger();
+  EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"c.jpg", "p.jpg", "q.jpg"}));
+  EXPECT_FALSE(recordLeft());
 }
 
 }  // namespace
