@@ -178,9 +178,12 @@ namespace {
 // Undo reverses records newest first as if one at a time, with swaps and cycles among them
 // resolved. A batch sees the disk once, before it moves anything, so the records are cut into
 // stretches that one batch can reverse: a stretch ends before a record whose reversal needs the
-// outcome of one in the stretch — its file is one the stretch moves already (the same path, or
-// another spelling of it), its source is not on disk but a target of the stretch, or its target
-// is a target of the stretch. Each stretch is surveyed after the one before has run.
+// outcome of one in the stretch — its file is one the stretch moves already (the same file, or
+// the same path in any letter case: through FUSE one file has another inode number under each
+// spelling), its source is not on disk but a target of the stretch or inside one, or its target
+// is a target of the stretch. Paths are compared with ASCII letters folded, which on a folder
+// that keeps case only cuts a stretch more often. Each stretch is surveyed after the one before
+// has run.
 class UndoStretches {
  public:
   UndoStretches(ChangeHistory& history, FileAccess& files, const NativeName& native,
@@ -189,6 +192,7 @@ class UndoStretches {
 
   // The end of the stretch that starts at records[begin].
   std::size_t stretchEnd(std::size_t begin) {
+    m_movedFiles.clear();
     m_sources.clear();
     m_targets.clear();
     std::size_t end = begin;
@@ -198,18 +202,25 @@ class UndoStretches {
       std::optional<std::string> to = nativePath(record.folder, record.nameBefore);
       if (!from || !to) continue;  // the batch refuses it
       const FileIdentity file = m_files.identity(*from);
-      if (end > begin && needsEarlier(file, *from, *to)) break;
-      if (file.known()) m_sources.insert(file);
-      m_targets.insert(std::move(*to));
+      std::string source = folded(*from);
+      std::string target = folded(*to);
+      if (end > begin && needsEarlier(file, source, target)) break;
+      if (file.known()) m_movedFiles.insert(file);
+      m_sources.insert(std::move(source));
+      m_targets.insert(std::move(target));
     }
     return end;
   }
 
  private:
-  bool needsEarlier(const FileIdentity& file, const std::string& from, const std::string& to) const {
-    if (file.known() && m_sources.count(file)) return true;
-    if (!file.known() && isTargetOrBelowOne(from)) return true;
-    return m_targets.count(to) > 0;
+  static std::string folded(std::string path) {
+    for (char& c : path) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return path;
+  }
+  bool needsEarlier(const FileIdentity& file, const std::string& source, const std::string& target) const {
+    if ((file.known() && m_movedFiles.count(file)) || m_sources.count(source)) return true;
+    if (!file.known() && isTargetOrBelowOne(source)) return true;
+    return m_targets.count(target) > 0;
   }
   // A source that is not on disk may be brought back by the stretch: as a target itself, or
   // inside a folder that is one.
@@ -231,7 +242,8 @@ class UndoStretches {
   FileAccess& m_files;
   const NativeName& m_native;
   const std::vector<std::size_t>& m_records;
-  std::unordered_set<FileIdentity, FileIdentityHash> m_sources;
+  std::unordered_set<FileIdentity, FileIdentityHash> m_movedFiles;
+  std::unordered_set<std::string> m_sources;  // folded paths
   std::unordered_set<std::string> m_targets;
 };
 

@@ -266,5 +266,36 @@ TEST_F(RealCaseFolding, ASwapThroughStoredSpellingsGoesThroughATemporaryName) {
   EXPECT_EQ(contentsOf(mount.folder()), (Contents{{"A.txt", "b"}, {"B.txt", "a"}}));
 }
 
+// A file typed in another case than it is stored is still that file: with replacing allowed,
+// a row planned onto it waits for the row that moves it instead of replacing it.
+TEST_F(RealCaseFolding, ARowsFileTypedInOtherCaseIsNeverReplaced) {
+  file("a.txt", "a");
+  file("b.txt", "b");
+  row("A.TXT", "c.txt");
+  row("b.txt", "a.txt");
+  answer = OverwriteAnswer::Yes;
+  RunReport report = run();
+  EXPECT_EQ(report.failed, 0u) << ::testing::PrintToString(report.log);
+  EXPECT_EQ(contentsOf(mount.folder()), (Contents{{"a.txt", "b"}, {"c.txt", "a"}}));
+}
+
+// Two runs that change the case there and back, undone together: newest first, as if one at a
+// time, the file ends under its first spelling. (Through FUSE the same file has another inode
+// number under each spelling looked up, so only the spelling can tell the two apart here.)
+TEST_F(RealCaseFolding, CaseChangesOfTwoRunsAreUndoneTogether) {
+  file("c1.txt", "c");
+  row("c1.txt", "C1.txt");
+  answer = OverwriteAnswer::Yes;
+  ASSERT_EQ(run().failed, 0u);
+  list.clear();
+  row("C1.txt", "c1.txt");
+  ASSERT_EQ(run().failed, 0u);
+  ASSERT_EQ(history.size(), 2u);
+  history.checkRows({0, 1});
+  const UndoReport undo = undoCheckedRecords(history, files, nativeNamesAsTheyAre());
+  EXPECT_EQ(undo.failed, 0u) << undo.statusText();
+  EXPECT_EQ(contentsOf(mount.folder()), (Contents{{"c1.txt", "c"}}));
+}
+
 }  // namespace
 }  // namespace namitra::rename
