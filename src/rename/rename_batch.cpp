@@ -635,23 +635,25 @@ MoveScratch RenameBatch::scratchFor(std::size_t i) {
   return scratch;
 }
 
+// The plan as the record's steps: the batch's native folders and names, read one step at a
+// time, so that the record costs no string per row.
 bool RenameBatch::writeRecord(BatchRecording& recording, bool overwriteAllowed) {
-  RunRecord record = recording.header;
-  record.id = m_runId;
-  record.steps.reserve(m_plan.size());
-  for (std::uint32_t row : m_plan) {
-    RunStep step;
-    step.from = nativeFrom(row);
-    step.to = nativeTo(row);
-    step.temporary = temporaryOf(row);
-    step.identity = m_rows[row].source;
-    step.isFolder = m_rows[row].flags & kSourceFolder;
-    step.crossDevice = isCrossDevice(row);
-    step.replaceAllowed = overwriteAllowed && m_rows[row].kind == TargetKind::ExistingFile;
-    if (recording.journalLineOf) step.journalLine = recording.journalLineOf(row);
-    record.steps.push_back(std::move(step));
-  }
-  return recording.writer->write(record);
+  RunRecord header = recording.header;
+  header.id = m_runId;
+  StepSource steps;
+  steps.folders.reserve(m_nativeFolders.size());
+  for (const NativeFolder& folder : m_nativeFolders) steps.folders.push_back(folder.path);
+  steps.count = m_plan.size();
+  steps.step = [&](std::size_t k) {
+    const std::uint32_t i = m_plan[k];
+    const Row& row = m_rows[i];
+    StepLine line{nativeFolderOf(row, false), nativeFromName(row), nativeFolderOf(row, true), nativeToName(row),
+                  row.source, (row.flags & kSourceFolder) != 0, isCrossDevice(i),
+                  overwriteAllowed && row.kind == TargetKind::ExistingFile, -1};
+    if (recording.journalLineOf) line.journalLine = recording.journalLineOf(i);
+    return line;
+  };
+  return recording.writer->write(header, steps);
 }
 
 // ---- execution ----

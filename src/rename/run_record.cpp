@@ -15,6 +15,7 @@
 #include <ctime>
 #include <functional>
 #include <fcntl.h>
+#include <unordered_map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,22 +110,40 @@ bool parseFlags(std::string_view flags, RunStep& step, bool& reservedTemporary) 
   return !flags.empty();
 }
 
-std::optional<RunStep> parseStep(std::string_view line, std::string_view id, std::size_t index) {
+std::optional<RunStep> parseStep(std::string_view line, std::string_view id, std::size_t index,
+                                 const std::vector<std::string>& folders) {
   const std::vector<std::string_view> fields = fieldsOf(line);
-  if (fields.size() != 7 || fields[0] != "step") return std::nullopt;
+  if (fields.size() != 9 || fields[0] != "step") return std::nullopt;
   RunStep step;
   bool reservedTemporary = false;
+  std::size_t fromFolder = 0;
+  std::size_t toFolder = 0;
   std::optional<FileIdentity> identity = parseIdentity(fields[2]);
-  std::optional<std::string> from = unescaped(fields[3]);
-  std::optional<std::string> to = unescaped(fields[4]);
-  std::optional<std::string> temporary = unescaped(fields[5]);
-  if (!parseFlags(fields[1], step, reservedTemporary) || !identity || !from || !to || !temporary) return std::nullopt;
-  if (!parseNumber(fields[6], step.journalLine) || (reservedTemporary && !temporary->empty())) return std::nullopt;
+  std::optional<std::string> fromName = unescaped(fields[4]);
+  std::optional<std::string> toName = unescaped(fields[6]);
+  std::optional<std::string> temporary = unescaped(fields[7]);
+  if (!parseFlags(fields[1], step, reservedTemporary) || !identity || !fromName || !toName || !temporary) return std::nullopt;
+  if (!parseNumber(fields[3], fromFolder) || !parseNumber(fields[5], toFolder) || fromFolder >= folders.size() ||
+      toFolder >= folders.size())
+    return std::nullopt;
+  if (!parseNumber(fields[8], step.journalLine) || (reservedTemporary && !temporary->empty())) return std::nullopt;
   step.identity = *identity;
-  step.temporary = reservedTemporary ? temporaryPathFor(id, index, folderOf(*from)) : std::move(*temporary);
-  step.from = std::move(*from);
-  step.to = std::move(*to);
+  step.from = folders[fromFolder] + *fromName;
+  step.to = folders[toFolder] + *toName;
+  step.temporary = reservedTemporary ? temporaryPathFor(id, index, folders[fromFolder]) : std::move(*temporary);
   return step;
+}
+
+// "folder<TAB>path" lines, in their order.
+bool parseFolders(std::string_view body, std::size_t& at, std::vector<std::string>& folders) {
+  for (std::size_t next = at;;) {
+    const std::optional<std::string_view> line = takeLine(body, next);
+    if (!line || !line->starts_with("folder\t")) return true;
+    std::optional<std::string> folder = unescaped(line->substr(7));
+    if (!folder) return false;
+    folders.push_back(std::move(*folder));
+    at = next;
+  }
 }
 
 // The header lines and the steps, from a text whose end line has been checked.
@@ -141,9 +160,11 @@ bool parseBody(std::string_view body, std::size_t stepCount, RunRecord& record) 
   record.origin = std::move(*origin);
   record.kind = *kind == "undo" ? RunKind::Undo : RunKind::Rename;
   record.journal = std::move(*journal);
+  std::vector<std::string> folders;
+  if (!parseFolders(body, at, folders)) return false;
   record.steps.reserve(stepCount);
   while (std::optional<std::string_view> line = takeLine(body, at)) {
-    std::optional<RunStep> step = parseStep(*line, record.id, record.steps.size());
+    std::optional<RunStep> step = parseStep(*line, record.id, record.steps.size(), folders);
     if (!step) return false;
     record.steps.push_back(std::move(*step));
   }
@@ -301,24 +322,14 @@ std::string base36(std::uint64_t value, std::size_t width) {
   return text;
 }
 
-// Whether `step` has the temporary reserved for it: most steps do, and the record leaves out
-// what it can derive.
+// Whether a step of `record` has the temporary reserved for it: every step of a run does, and
+// the record leaves out what it can derive.
 bool hasReservedTemporary(const RunStep& step, std::string_view id, std::size_t index) {
-  std::string_view rest = step.temporary;
-  const std::string_view folder = folderOf(step.from);
-  if (!rest.starts_with(folder)) return false;
-  rest.remove_prefix(folder.size());
-  if (!rest.starts_with(kTemporaryPrefix)) return false;
-  rest.remove_prefix(kTemporaryPrefix.size());
-  if (!rest.starts_with(id) || rest.size() == id.size() || rest[id.size()] != '-') return false;
-  rest.remove_prefix(id.size() + 1);
-  char digits[24];
-  const auto written = std::to_chars(digits, digits + sizeof digits, index);
-  return rest == std::string_view(digits, static_cast<std::size_t>(written.ptr - digits));
+  return step.temporary == temporaryPathFor(id, index, folderOf(step.from));
 }
 
-void appendStepLine(std::string& text, const RunStep& step, std::string_view id, std::size_t index) {
-  const bool reserved = hasReservedTemporary(step, id, index);
+void appendStepLine(std::string& text, const StepLine& step, std::string_view temporary) {
+  const bool reserved = temporary.empty();
   text += "step\t";
   if (step.isFolder) text += 'F';
   if (step.crossDevice) text += 'X';
@@ -328,15 +339,59 @@ void appendStepLine(std::string& text, const RunStep& step, std::string_view id,
   text += '\t';
   appendIdentity(text, step.identity);
   text += '\t';
-  appendEscaped(text, step.from);
+  appendNumber(text, step.fromFolder);
   text += '\t';
-  appendEscaped(text, step.to);
+  appendEscaped(text, step.fromName);
   text += '\t';
-  if (!reserved) appendEscaped(text, step.temporary);
+  appendNumber(text, step.toFolder);
+  text += '\t';
+  appendEscaped(text, step.toName);
+  text += '\t';
+  appendEscaped(text, temporary);
   text += '\t';
   appendNumber(text, step.journalLine);
   text += '\n';
 }
+
+// The folders of a record's steps, each once, and its steps as lines over them.
+class RecordSteps {
+ public:
+  explicit RecordSteps(const RunRecord& record) : m_record(record) {
+    for (const RunStep& step : record.steps) {
+      number(folderOf(step.from));
+      number(folderOf(step.to));
+    }
+  }
+  StepSource source() const {
+    StepSource source{m_folders, m_record.steps.size(), {}};
+    source.step = [this](std::size_t k) { return lineOf(k); };
+    return source;
+  }
+  // The temporary to write out for step k: empty when it is the reserved one.
+  std::string_view temporaryOf(std::size_t k) const {
+    const RunStep& step = m_record.steps[k];
+    return hasReservedTemporary(step, m_record.id, k) ? std::string_view{} : std::string_view(step.temporary);
+  }
+
+ private:
+  std::uint32_t number(std::string_view folder) {
+    auto [known, added] = m_numbers.try_emplace(folder, static_cast<std::uint32_t>(m_folders.size()));
+    if (added) m_folders.push_back(folder);
+    return known->second;
+  }
+  StepLine lineOf(std::size_t k) const {
+    const RunStep& step = m_record.steps[k];
+    const std::string_view from = step.from;
+    const std::string_view to = step.to;
+    return {m_numbers.at(folderOf(from)), from.substr(folderOf(from).size()), m_numbers.at(folderOf(to)),
+            to.substr(folderOf(to).size()), step.identity, step.isFolder, step.crossDevice, step.replaceAllowed,
+            step.journalLine};
+  }
+
+  const RunRecord& m_record;
+  std::vector<std::string_view> m_folders;
+  std::unordered_map<std::string_view, std::uint32_t> m_numbers;
+};
 
 void appendHeader(std::string& text, const RunRecord& record) {
   text += kFirstLine;
@@ -360,21 +415,33 @@ class RecordBuilder {
 
   RecordBuilder(Sink sink, std::size_t piece) : m_sink(std::move(sink)), m_piece(piece) {}
 
-  bool build(const RunRecord& record) {
-    appendHeader(m_text, record);
-    for (std::size_t k = 0; k < record.steps.size(); ++k) {
-      appendStepLine(m_text, record.steps[k], record.id, k);
+  // `temporaryOf(k)`: the temporary to write out for step k, empty for the reserved one.
+  bool build(const RunRecord& header, const StepSource& steps,
+             const std::function<std::string_view(std::size_t)>& temporaryOf = {}) {
+    appendHeader(m_text, header);
+    for (std::string_view folder : steps.folders) {
+      m_text += "folder\t";
+      appendEscaped(m_text, folder);
+      m_text += '\n';
+    }
+    for (std::size_t k = 0; k < steps.count; ++k) {
+      appendStepLine(m_text, steps.step(k), temporaryOf ? temporaryOf(k) : std::string_view{});
       if (m_text.size() >= m_piece && !handOn()) return false;
     }
     m_crc = platform::crc32Update(m_crc, m_text);
     m_text += "end\t";
-    appendNumber(m_text, record.steps.size());
+    appendNumber(m_text, steps.count);
     m_text += '\t';
     appendHex8(m_text, ~m_crc);
     m_text += '\n';
-    for (std::size_t k = 0; k < record.steps.size(); ++k)
-      if (record.steps[k].copied.known()) m_text += copiedLine(k, record.steps[k].copied);
+    for (std::size_t k = 0; k < header.steps.size(); ++k)
+      if (header.steps[k].copied.known()) m_text += copiedLine(k, header.steps[k].copied);
     return !m_sink || m_sink(m_text);
+  }
+
+  bool build(const RunRecord& record) {
+    const RecordSteps steps(record);
+    return build(record, steps.source(), [&steps](std::size_t k) { return steps.temporaryOf(k); });
   }
 
   std::string& text() { return m_text; }
@@ -393,6 +460,19 @@ class RecordBuilder {
   std::string m_text;
   std::uint32_t m_crc = platform::kCrc32Start;
 };
+
+// Writes a record through one small buffer, then flushes the file and its folder.
+bool writeRecordFile(int descriptor, const std::filesystem::path& path, std::string& lastError,
+                     const std::function<bool(RecordBuilder&)>& build) {
+  constexpr std::size_t kPiece = 1 << 20;
+  RecordBuilder builder([descriptor](std::string_view piece) { return writeAll(descriptor, piece); }, kPiece);
+  builder.text().reserve(kPiece + 64 * 1024);
+  if (!build(builder) || ::fsync(descriptor) != 0 || !syncFolder(path.parent_path())) {
+    lastError = systemReason(errno);
+    return false;
+  }
+  return true;
+}
 
 std::string scratchPath(const RunRecord& record, std::size_t step, std::string_view folder, std::string_view kind) {
   std::string path = temporaryPathFor(record.id, step, folder);
@@ -432,7 +512,7 @@ std::string newRunId() {
 
 std::string runRecordText(const RunRecord& record) {
   std::size_t estimate = 256 + record.journal.size();
-  for (const RunStep& step : record.steps) estimate += step.from.size() + step.to.size() + 64;
+  for (const RunStep& step : record.steps) estimate += step.from.size() + step.to.size() + 48;
   RecordBuilder builder({}, SIZE_MAX);
   builder.text().reserve(estimate);
   builder.build(record);
@@ -503,15 +583,12 @@ RunRecordWriter::~RunRecordWriter() {
   if (m_descriptor >= 0) ::close(m_descriptor);
 }
 
+bool RunRecordWriter::write(const RunRecord& header, const StepSource& steps) {
+  return writeRecordFile(m_descriptor, m_path, m_lastError, [&](RecordBuilder& builder) { return builder.build(header, steps); });
+}
+
 bool RunRecordWriter::write(const RunRecord& record) {
-  constexpr std::size_t kPiece = 1 << 20;
-  RecordBuilder builder([this](std::string_view piece) { return writeAll(m_descriptor, piece); }, kPiece);
-  builder.text().reserve(kPiece + 64 * 1024);
-  if (!builder.build(record) || ::fsync(m_descriptor) != 0 || !syncFolder(m_path.parent_path())) {
-    m_lastError = systemReason(errno);
-    return false;
-  }
-  return true;
+  return writeRecordFile(m_descriptor, m_path, m_lastError, [&](RecordBuilder& builder) { return builder.build(record); });
 }
 
 bool RunRecordWriter::noteCopied(std::size_t step, const FileIdentity& copy) {

@@ -11,9 +11,12 @@
 // temporary, at its new path, or for a copy half way, which of the copy's scratch files exist.
 //
 // The file is text, one field per tab, paths in the disk's bytes with "\\", tab, line feed and
-// carriage return escaped as "\\\\", "\\t", "\\n" and "\\r". The header and step lines end with
-// a line "end" carrying their count and a CRC-32 of everything before it: a record without a
-// valid end line was cut off while being written, before any rename, and is simply deleted.
+// carriage return escaped as "\\\\", "\\t", "\\n" and "\\r" (platform/sealed_line.h). Each
+// folder is written once and steps name their folders by number, so that a record of 100,000
+// // steps in one folder is a few megabytes, written without a string per step. The header, folder
+// and step lines end with a line "end" carrying the step count and a CRC-32 of everything before
+// it: a record without a valid end line was cut off while being written, before any rename, and
+// is simply deleted.
 // Each "copied" line after it carries a CRC-32 of its own; a damaged one is ignored.
 //
 // A running process holds an exclusive lock (flock) on its record for as long as the run
@@ -27,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +73,27 @@ std::string temporaryPathFor(std::string_view id, std::size_t step, std::string_
 // A new run id: unique among the runs of this machine (process id, time and a counter).
 std::string newRunId();
 
+// One step as a run hands it to the writer: its paths as folder numbers (into the folders given
+// with it) and names. Its temporary is the reserved one.
+struct StepLine {
+  std::uint32_t fromFolder = 0;
+  std::string_view fromName;
+  std::uint32_t toFolder = 0;
+  std::string_view toName;
+  FileIdentity identity;
+  bool isFolder = false;
+  bool crossDevice = false;
+  bool replaceAllowed = false;
+  std::int64_t journalLine = -1;
+};
+
+// The steps of a run as the writer reads them, one by one.
+struct StepSource {
+  std::vector<std::string_view> folders;  // native paths with their trailing "/"
+  std::size_t count = 0;
+  std::function<StepLine(std::size_t step)> step;
+};
+
 // The record file of a running process, locked while it lives.
 class RunRecordWriter {
  public:
@@ -82,7 +107,9 @@ class RunRecordWriter {
 
   // Writes the whole record and makes it durable (file and folder flushed). Call once, before
   // the first rename; false with `lastError` set when it could not be written, and then no
-  // rename may be made.
+  // rename may be made. The first form takes the steps from `steps`, the header from `header`
+  // (its steps are not looked at); the second takes everything from `record`.
+  bool write(const RunRecord& header, const StepSource& steps);
   bool write(const RunRecord& record);
   // Appends the "copied" line of step `step` and flushes it; false when it could not be.
   bool noteCopied(std::size_t step, const FileIdentity& copy);

@@ -250,7 +250,7 @@ TEST_F(RunRecordFile, ALargeRecordIsWrittenWhole) {
   RunRecord record;
   record.id = "big";
   const std::string folder = "/home/someone/" + std::string(150, 'f') + "/";
-  for (std::size_t k = 0; k < 20000; ++k) {
+  for (std::size_t k = 0; k < 60000; ++k) {
     const std::string name = "file " + std::to_string(k) + (k % 7 == 0 ? "\twith a tab" : "");
     record.steps.push_back(stepOf(folder + name, folder + "renamed " + name, temporaryPathFor("big", k, folder),
                                   {1, 1000 + k}));
@@ -258,7 +258,7 @@ TEST_F(RunRecordFile, ALargeRecordIsWrittenWhole) {
   auto running = writer("big");
   ASSERT_TRUE(running && running->write(record));
   const std::string written = readBytes(running->path());
-  EXPECT_GT(written.size(), 3u << 20);
+  EXPECT_GT(written.size(), 2u << 20) << "more than two of the writer's pieces";
   EXPECT_TRUE(written == runRecordText(record)) << "the file is not the record's text";
   const ParsedRunRecord parsed = parseRunRecord(written);
   ASSERT_EQ(parsed.state, RecordState::Complete);
