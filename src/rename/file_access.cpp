@@ -1,5 +1,6 @@
 #include "rename/file_access.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -51,13 +52,50 @@ FileIdentity SystemFileAccess::folderIdentity(const std::string& folder) {
   return identityOf(info);
 }
 
+namespace {
+
+bool hasAsciiLetter(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) { return (c | 32) >= 'a' && (c | 32) <= 'z'; });
+}
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The name `name` has in `folder` as the folder stores it. Only a folder that ignores case
+// answers for a spelling it does not store, so the folder is listed only when the name is found
+// with every letter flipped too.
+std::string storedSpelling(const std::string& folder, const std::string& name) {
+  if (!hasAsciiLetter(name)) return name;
+  std::string flipped = name;
+  for (char& c : flipped) c = (c | 32) >= 'a' && (c | 32) <= 'z' ? static_cast<char>(c ^ 32) : c;
+  struct stat info {};
+  if (::lstat((folder + flipped).c_str(), &info) != 0) return name;
+  std::string stored = name;
+  bool exact = false;
+  SystemFileAccess().listFolder(folder, [&](const FolderEntry& entry) {
+    if (entry.name == name) exact = true;
+    else if (!exact && equalIgnoringAsciiCase(entry.name, name)) stored = entry.name;
+  });
+  return exact ? name : stored;
+}
+
+}  // namespace
+
 std::optional<std::string> SystemFileAccess::canonicalFolder(const std::string& folder) {
   char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
   if (!resolved) return std::nullopt;
-  std::string path(resolved);
+  const std::string path(resolved);
   std::free(resolved);
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
+  std::string canonical = "/";
+  for (std::size_t start = 1; start < path.size();) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    canonical += storedSpelling(canonical, path.substr(start, end - start));
+    canonical += '/';
+    start = end + 1;
+  }
+  return canonical;
 }
 
 }  // namespace namitra::rename

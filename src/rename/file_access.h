@@ -43,7 +43,8 @@ class FileAccess {
   // no folder or cannot be reached.
   virtual FileIdentity folderIdentity(const std::string& folder) = 0;
   // The absolute path of `folder` without symbolic links, "." or ".." and with its trailing
-  // "/"; nullopt when the folder does not exist.
+  // "/", each name spelled as stored (on a folder that ignores case, "D1" typed for "d1" gives
+  // "d1"); nullopt when the folder does not exist.
   virtual std::optional<std::string> canonicalFolder(const std::string& folder) = 0;
   virtual RenameStatus rename(const std::string& from, const std::string& to, bool replaceAllowed,
                               const MoveScratch* scratch = nullptr) = 0;

@@ -30,13 +30,15 @@ std::string reasonOf(const RecoveredStep& step, const InternalName& internal) {
   }
 }
 
-// The rename that stands after finishing, as the rename run would have recorded it.
-void appendStanding(const RunStep& step, ChangeHistory& history, const InternalName& internal) {
+// The rename that stands after finishing, as the rename run would have recorded it: with the
+// identity of the file it moved. A move within one file system keeps the file's identity; a copy
+// has one of its own, even one that recovery made itself, which the record cannot name.
+void appendStanding(const RunStep& step, ChangeHistory& history, FileAccess& files, const InternalName& internal) {
   std::optional<std::string> from = internal(step.from);
   std::optional<std::string> to = internal(step.to);
   if (!from || !to) return;
   history.appendRename(folderPart(*from), namePart(*from), folderPart(*to), namePart(*to),
-                       step.copied.known() ? step.copied : step.identity);
+                       step.crossDevice ? files.identity(step.to) : step.identity);
 }
 
 std::string summaryLine(RecoveryDirection direction, std::size_t settled, std::size_t failed) {
@@ -73,7 +75,7 @@ std::vector<std::string> settleInterruptedRun(ClaimedRunRecord& claimed, Interru
   for (std::size_t k = 0; k < report.steps.size(); ++k) {
     const RecoveredStep& step = report.steps[k];
     if (step.place == StepPlace::AtTo && direction == RecoveryDirection::Finish)
-      appendStanding(record.steps[k], history, internal);
+      appendStanding(record.steps[k], history, files, internal);
     if (step.place == wantedPlace(direction)) {
       ++settled;
       continue;

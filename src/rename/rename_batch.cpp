@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
+#include <unordered_set>
 #include <unistd.h>
 
 namespace namitra::rename {
@@ -24,6 +25,7 @@ enum : std::uint16_t {
   kShown = 64,        // ... and the listing shows it
   kSourceSeen = 128,  // the listing of the source's folder shows the source
   kSourceFolder = 256,  // ... and it is a folder
+  kTargetTaken = 512,   // an earlier row's target is the same existing file: it may not replace it
 };
 
 std::uint64_t identityHash(const FileIdentity& file) { return FileIdentityHash{}(file); }
@@ -151,9 +153,20 @@ std::string_view RenameBatch::nativeToName(const Row& row) const {
   return row.native == kNone ? row.toName : m_nativeNames[row.native].second;
 }
 
+// The source's name as the folder stores it, where the row spells it otherwise: renames go
+// through the stored spelling, as the survey's identities did (through FUSE a file has another
+// identity under each spelling it is looked up by).
+std::string_view RenameBatch::sourceName(std::size_t i) const {
+  if (!m_storedSourceSpelling.empty()) {
+    auto stored = m_storedSourceSpelling.find(static_cast<std::uint32_t>(i));
+    if (stored != m_storedSourceSpelling.end()) return stored->second;
+  }
+  return nativeFromName(m_rows[i]);
+}
+
 const std::string& RenameBatch::nativeFrom(std::size_t i) {
   const Row& row = m_rows[i];
-  m_fromPath.assign(m_nativeFolders[nativeFolderOf(row, false)].path).append(nativeFromName(row));
+  m_fromPath.assign(m_nativeFolders[nativeFolderOf(row, false)].path).append(sourceName(i));
   return m_fromPath;
 }
 
@@ -179,6 +192,18 @@ void RenameBatch::survey() {
   for (std::uint32_t folder = 0; folder < m_nativeFolders.size(); ++folder) listFolder(folder);
   identifySources();
   for (std::size_t i = 0; i < m_rows.size(); ++i) classifyTarget(i);
+  markTargetsTaken();
+}
+
+// Once an earlier row has moved onto an existing file, that entry holds the row's file: only the
+// first row whose target it is may replace it, however the others spell it.
+void RenameBatch::markTargetsTaken() {
+  std::unordered_set<std::string> existing;
+  for (std::size_t i = 0; i < m_rows.size(); ++i) {
+    if (m_rows[i].kind != TargetKind::ExistingFile) continue;
+    std::string entry = std::to_string(nativeFolderOf(m_rows[i], true)) + '/' + std::string(target(i).storedName);
+    if (!existing.insert(std::move(entry)).second) m_rows[i].flags |= kTargetTaken;
+  }
 }
 
 // A name that is plain ASCII is its own native name; others are converted and kept.
@@ -230,6 +255,9 @@ void RenameBatch::mergeFoldersByIdentity() {
   std::unordered_map<FileIdentity, std::uint32_t, FileIdentityHash> byIdentity;
   for (std::uint32_t k = 0; k < m_nativeFolders.size(); ++k) {
     NativeFolder& folder = m_nativeFolders[k];
+    // The canonical spelling first: through FUSE a folder has another identity under each
+    // spelling of its path.
+    if (std::optional<std::string> canonical = m_files.canonicalFolder(folder.path)) folder.path = std::move(*canonical);
     folder.identity = m_files.folderIdentity(folder.path);
     if (folder.identity.known()) {
       auto [known, added] = byIdentity.try_emplace(folder.identity, static_cast<std::uint32_t>(merged.size()));
@@ -237,7 +265,6 @@ void RenameBatch::mergeFoldersByIdentity() {
         numberOf[k] = known->second;
         continue;
       }
-      if (std::optional<std::string> canonical = m_files.canonicalFolder(folder.path)) folder.path = std::move(*canonical);
     }
     numberOf[k] = static_cast<std::uint32_t>(merged.size());
     merged.push_back(std::move(folder));
@@ -312,7 +339,13 @@ void RenameBatch::listFolder(std::uint32_t nativeFolder) {
   std::string flipped;
   bool flippedListed = false;
   std::uint32_t probe = kNone;  // a listed source that is no folder
+  std::string anyFile;          // ... else any listed file, with its inode
+  std::uint64_t anyInode = 0;
   folder.listed = m_files.listFolder(folder.path, [&](const FolderEntry& entry) {
+    if (anyFile.empty() && !entry.isFolder) {
+      anyFile = entry.name;
+      anyInode = entry.inode;
+    }
     const std::uint32_t target = findTarget(nativeFolder, entry.name);
     if (target != NameIndex::npos) {
       m_rows[target].flags |= kSeen | (entry.isFolder ? kSeenFolder : 0);
@@ -332,6 +365,10 @@ void RenameBatch::listFolder(std::uint32_t nativeFolder) {
   });
   if (!folder.listed) return;
   checkListedInodes(nativeFolder, probe);
+  // A folder whose sources are all spelled otherwise than stored, or that holds only targets,
+  // has no listed source to ask: any file of it tells as well.
+  if (probe == kNone && !anyFile.empty() && folder.identity.known())
+    folder.inodesExact = m_files.identity(folder.path + anyFile) == FileIdentity{device, anyInode};
   detectIgnoredCase(folder, flipped, flippedListed);
 }
 
@@ -389,6 +426,7 @@ void RenameBatch::identifySources() {
       if (!m_nativeFolders[folder].inodesExact || (row.flags & kSourceFolder))
         row.source = identityOfEntry(folder, nativeFromName(row), row.source.inode, row.flags & kSourceFolder);
     } else if (const FoldedEntry* entry = foldedEntry(folder, nativeFromName(row))) {
+      m_storedSourceSpelling.emplace(k, entry->stored);
       row.flags |= kSourceSeen | (entry->isFolder ? kSourceFolder : 0);
       row.source = identityOfEntry(folder, entry->stored, entry->inode, entry->isFolder);
     }
@@ -647,9 +685,9 @@ bool RenameBatch::writeRecord(BatchRecording& recording, bool overwriteAllowed) 
   steps.step = [&](std::size_t k) {
     const std::uint32_t i = m_plan[k];
     const Row& row = m_rows[i];
-    StepLine line{nativeFolderOf(row, false), nativeFromName(row), nativeFolderOf(row, true), nativeToName(row),
+    StepLine line{nativeFolderOf(row, false), sourceName(i), nativeFolderOf(row, true), nativeToName(row),
                   row.source, (row.flags & kSourceFolder) != 0, isCrossDevice(i),
-                  overwriteAllowed && row.kind == TargetKind::ExistingFile, -1};
+                  overwriteAllowed && row.kind == TargetKind::ExistingFile && !(row.flags & kTargetTaken), -1};
     if (recording.journalLineOf) line.journalLine = recording.journalLineOf(i);
     return line;
   };
@@ -723,14 +761,19 @@ void RenameBatch::runCycle(const std::vector<std::uint32_t>& cycle) {
     }
     failedRow = first;
   }
-  // Put everything back: the steps made, newest first, then the temporary name.
+  // Put everything back: the steps made, newest first, then the temporary name. A step back
+  // across file systems writes its copy beside the source, not under the scratch names of the
+  // step, which are in the target's folder.
   const int error = status.error;
+  std::vector<std::uint32_t> stayed;  // could not be put back: they carry their planned names
   for (auto row = done.rbegin(); row != done.rend(); ++row) {
-    if (move(*row, nativeToCopy(*row), nativeFromCopy(*row), false).ok())
+    if (m_files.rename(nativeToCopy(*row), nativeFromCopy(*row), false).ok())
       fail(*row, FailureKind::CycleUndone);
     else
-      succeed(*row);  // it could not be put back: it carries its planned name
+      stayed.push_back(*row);
   }
+  // The history takes them in the order they were made, as undo reverses them.
+  for (auto row = stayed.rbegin(); row != stayed.rend(); ++row) succeed(*row);
   const RenameStatus back = m_files.rename(temporary, nativeFromCopy(first), false);
   for (std::size_t k = 1; k < cycle.size(); ++k) {
     if (cycle[k] != *failedRow && m_rows[cycle[k]].state == MoveState::Pending)
@@ -758,7 +801,8 @@ void RenameBatch::runSingle(std::size_t i) {
     default: break;
   }
   // Only a file that was there before the batch and is no row's file may be replaced.
-  const bool replace = m_overwriteAllowed && m_rows[i].kind == TargetKind::ExistingFile;
+  const bool replace =
+      m_overwriteAllowed && m_rows[i].kind == TargetKind::ExistingFile && !(m_rows[i].flags & kTargetTaken);
   // The two paths are composed in buffers of their own, which the move does not touch.
   const RenameStatus status = move(i, nativeFrom(i), nativeTo(i), replace);
   if (status.ok())
@@ -791,13 +835,19 @@ void RenameBatch::checkOwnSpellings() {
   if (m_ownSpellings.empty()) return;
   std::vector<bool> listed(m_nativeFolders.size(), false);
   std::vector<bool> unlistable(m_nativeFolders.size(), false);
+  // The rows awaiting their check by target: another row may have the same target under another
+  // spelling of its folder, so the index of targets cannot tell which row a name is for.
+  std::unordered_multimap<std::string_view, std::uint32_t> awaiting;
+  for (std::uint32_t i : m_ownSpellings) awaiting.emplace(nativeToName(m_rows[i]), i);
   for (std::uint32_t i : m_ownSpellings) {
     const std::uint32_t folder = nativeFolderOf(m_rows[i], true);
     if (listed[folder]) continue;
     listed[folder] = true;
     unlistable[folder] = !m_files.listFolder(m_nativeFolders[folder].path, [&](const FolderEntry& entry) {
-      const std::uint32_t row = findTarget(folder, entry.name);
-      if (row != NameIndex::npos && (m_rows[row].flags & kAwaitingCheck)) m_rows[row].flags |= kShown;
+      auto [first, last] = awaiting.equal_range(entry.name);
+      for (; first != last; ++first) {
+        if (nativeFolderOf(m_rows[first->second], true) == folder) m_rows[first->second].flags |= kShown;
+      }
     });
   }
   m_ownSpellings.clear();

@@ -219,6 +219,7 @@ class RenameBatch {
     return m_folders[target ? row.toFolder : row.fromFolder].native;
   }
   std::string_view nativeFromName(const Row& row) const;
+  std::string_view sourceName(std::size_t i) const;
   std::string_view nativeToName(const Row& row) const;
   const std::string& nativeFrom(std::size_t i);  // composed in a buffer reused for every row
   const std::string& nativeTo(std::size_t i);
@@ -247,6 +248,7 @@ class RenameBatch {
   FileIdentity targetIdentity(std::size_t i);
   void classifyTarget(std::size_t i);
   void classifyOwnFile(std::size_t i, std::string_view storedName);
+  void markTargetsTaken();
 
   void plan();
   std::vector<std::uint32_t> startingOrder() const;
@@ -292,7 +294,8 @@ class RenameBatch {
   NameIndex m_rowByFile;                  // rows by the file they move
   std::unordered_map<std::uint32_t, FileIdentity> m_recorded;  // reversals: the file expected
   std::unordered_map<std::uint32_t, FileIdentity> m_copies;    // cross-device rows: the copy made
-  std::unordered_map<std::uint32_t, std::string_view> m_storedSpelling;
+  std::unordered_map<std::uint32_t, std::string_view> m_storedSpelling;        // of targets
+  std::unordered_map<std::uint32_t, std::string_view> m_storedSourceSpelling;  // of sources spelled otherwise
   std::unordered_map<std::uint32_t, std::string> m_leftAt;
   std::vector<std::uint32_t> m_plan;          // rows in the order of their steps
   std::vector<Unit> m_units;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace namitra::rename {
@@ -179,11 +180,11 @@ namespace {
 // resolved. A batch sees the disk once, before it moves anything, so the records are cut into
 // stretches that one batch can reverse: a stretch ends before a record whose reversal needs the
 // outcome of one in the stretch — its file is one the stretch moves already (the same file, or
-// the same path in any letter case: through FUSE one file has another inode number under each
+// the same path however it is spelled: through FUSE one file has another inode number under each
 // spelling), its source is not on disk but a target of the stretch or inside one, or its target
-// is a target of the stretch. Paths are compared with ASCII letters folded, which on a folder
-// that keeps case only cuts a stretch more often. Each stretch is surveyed after the one before
-// has run.
+// is a target of the stretch. Paths are compared as the system resolves them, with ASCII letters
+// folded, which on a folder that keeps case only cuts a stretch more often. Each stretch is
+// surveyed after the one before has run.
 class UndoStretches {
  public:
   UndoStretches(ChangeHistory& history, FileAccess& files, const NativeName& native,
@@ -195,6 +196,7 @@ class UndoStretches {
     m_movedFiles.clear();
     m_sources.clear();
     m_targets.clear();
+    m_folders.clear();
     std::size_t end = begin;
     for (; end < m_records.size(); ++end) {
       const HistoryRecordView record = m_history.view(m_records[end]);
@@ -202,9 +204,9 @@ class UndoStretches {
       std::optional<std::string> to = nativePath(record.folder, record.nameBefore);
       if (!from || !to) continue;  // the batch refuses it
       const FileIdentity file = m_files.identity(*from);
-      std::string source = folded(*from);
-      std::string target = folded(*to);
-      if (end > begin && needsEarlier(file, source, target)) break;
+      std::string source = resolved(*from, nullptr);
+      std::string target = resolved(*to, nullptr);
+      if (end > begin && needsEarlier(file, *from, source, target)) break;
       if (file.known()) m_movedFiles.insert(file);
       m_sources.insert(std::move(source));
       m_targets.insert(std::move(target));
@@ -213,17 +215,56 @@ class UndoStretches {
   }
 
  private:
-  static std::string folded(std::string path) {
-    for (char& c : path) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-    return path;
+  static std::string folded(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return result;
   }
-  bool needsEarlier(const FileIdentity& file, const std::string& source, const std::string& target) const {
+  bool needsEarlier(const FileIdentity& file, const std::string& from, const std::string& source,
+                    const std::string& target) {
     if ((file.known() && m_movedFiles.count(file)) || m_sources.count(source)) return true;
-    if (!file.known() && isTargetOrBelowOne(source)) return true;
-    return m_targets.count(target) > 0;
+    bool throughTarget = false;
+    if (!file.known()) resolved(from, &throughTarget);
+    return throughTarget || m_targets.count(target) > 0;
   }
-  // A source that is not on disk may be brought back by the stretch: as a target itself, or
-  // inside a folder that is one.
+  // `path` as the system will resolve it once the stretch has run, letters folded: the longest
+  // folder of it that exists made canonical, the rest taken as written ("." and empty components
+  // dropped, ".." one back). A source that is not on disk may be brought back by the stretch: `throughTarget` tells
+  // whether the path is a target of the stretch or passes through one, even one that ".." leaves
+  // again.
+  std::string resolved(const std::string& path, bool* throughTarget) {
+    std::size_t slash = path.rfind('/');
+    const std::string* base = nullptr;
+    for (; slash != std::string::npos; slash = slash == 0 ? std::string::npos : path.rfind('/', slash - 1)) {
+      if ((base = existingFolder(path.substr(0, slash + 1)))) break;
+    }
+    std::string result = base ? folded(*base) : std::string();  // without its trailing "/"
+    if (throughTarget) *throughTarget = isTargetOrBelowOne(result);
+    std::string_view rest = std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    while (!rest.empty()) {
+      const std::size_t next = std::min(rest.find('/'), rest.size());
+      const std::string_view part = rest.substr(0, next);
+      rest.remove_prefix(std::min(next + 1, rest.size()));
+      if (part.empty() || part == ".") continue;
+      if (part == "..") {
+        result.resize(std::min(result.rfind('/'), result.size()));
+        continue;
+      }
+      result.append("/").append(folded(part));
+      if (throughTarget && m_targets.count(result)) *throughTarget = true;
+    }
+    return result;
+  }
+  // The canonical folder without its trailing "/", or nullptr when it is not there.
+  const std::string* existingFolder(const std::string& folder) {
+    auto known = m_folders.find(folder);
+    if (known == m_folders.end()) {
+      std::optional<std::string> canonical = m_files.canonicalFolder(folder);
+      if (canonical) canonical->pop_back();
+      known = m_folders.emplace(folder, std::move(canonical)).first;
+    }
+    return known->second ? &*known->second : nullptr;
+  }
   bool isTargetOrBelowOne(std::string_view path) const {
     for (;;) {
       if (m_targets.count(std::string(path))) return true;
@@ -243,8 +284,9 @@ class UndoStretches {
   const NativeName& m_native;
   const std::vector<std::size_t>& m_records;
   std::unordered_set<FileIdentity, FileIdentityHash> m_movedFiles;
-  std::unordered_set<std::string> m_sources;  // folded paths
+  std::unordered_set<std::string> m_sources;  // resolved, letters folded
   std::unordered_set<std::string> m_targets;
+  std::unordered_map<std::string, std::optional<std::string>> m_folders;  // as written -> canonical
 };
 
 ProgressCallback offsetProgress(const ProgressCallback& progress, std::size_t offset, std::size_t total) {
