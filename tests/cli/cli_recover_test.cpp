@@ -347,11 +347,12 @@ class KilledRunTest : public RecoverTest {
   using Files = std::map<std::string, std::string>;
 
   // Recovers in `direction` and expects the files to be as one of `recovered` says; when the kill
-  // came at the rename that names a run record, that run had not begun and there is nothing to
-  // recover: then the files must be as one of `notBegun` says. Either way the journal must agree
+  // came while no record stood (at the rename that names a run record, before the run began, or
+  // after its record was removed), there is nothing to recover: then the files must be as one of
+  // `noRecord` says. Either way the journal must agree
   // with the disk: undoing it gives `original` and leaves it empty.
   void recoverAndCheck(const std::filesystem::path& working, const std::string& direction,
-                       const std::vector<Files>& recovered, const std::vector<Files>& notBegun,
+                       const std::vector<Files>& recovered, const std::vector<Files>& noRecord,
                        const Files& original) const {
     const CliResult result = runIn(working, {"--recover", direction});
     const bool begun = result.status != 2;
@@ -362,10 +363,10 @@ class KilledRunTest : public RecoverTest {
       EXPECT_EQ(result.err, "namitra-cli: no unfinished run in the data folder " + dataFolder().string() + "\n");
     }
     EXPECT_EQ(recordFiles(), Names{});
-    const std::vector<Files>& acceptable = begun ? recovered : notBegun;
+    const std::vector<Files>& acceptable = begun ? recovered : noRecord;
     const Files found = filesIn(working);
     EXPECT_NE(std::find(acceptable.begin(), acceptable.end(), found), acceptable.end())
-        << (begun ? "recovered" : "not begun") << " to an unexpected state";
+        << (begun ? "recovered" : "with no record standing") << " to an unexpected state";
     const CliResult undone = runIn(working, {"--undo", "j.log"});
     EXPECT_EQ(undone.status, 0) << "the journal disagrees with the disk: " << undone;
     EXPECT_EQ(filesIn(working), original);
@@ -403,7 +404,7 @@ TEST_F(KilledRunTest, ARenameRunKilledAtAnyRenameIsRolledBackOrFinished) {
         continue;
       }
       ++killed;
-      recoverAndCheck(working, direction, {direction == "finish" ? renamed : original}, {original}, original);
+      recoverAndCheck(working, direction, {direction == "finish" ? renamed : original}, {original, renamed}, original);
     }
     if (finishedUnkilled) break;
   }
@@ -436,7 +437,7 @@ TEST_F(KilledRunTest, AnUndoKilledAtAnyRenameIsRolledBackOrFinished) {
       // names before (rollback) or after (finish) that stretch, never in between.
       const std::vector<Files> recovered =
           direction == "finish" ? std::vector<Files>{firstStretchDone, original} : std::vector<Files>{beforeUndo, firstStretchDone};
-      recoverAndCheck(working, direction, recovered, {beforeUndo, firstStretchDone}, original);
+      recoverAndCheck(working, direction, recovered, {beforeUndo, firstStretchDone, original}, original);
     }
     if (finishedUnkilled) break;
   }
