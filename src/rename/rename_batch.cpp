@@ -320,13 +320,17 @@ void RenameBatch::indexSources() {
 }
 
 std::uint32_t RenameBatch::findTarget(std::uint32_t nativeFolder, std::string_view name) const {
-  return m_targets.find(hashInFolder(nativeFolder, name), [&](std::uint32_t r) {
+  return findTarget(hashInFolder(nativeFolder, name), nativeFolder, name);
+}
+
+std::uint32_t RenameBatch::findTarget(std::uint64_t hash, std::uint32_t nativeFolder, std::string_view name) const {
+  return m_targets.find(hash, [&](std::uint32_t r) {
     return nativeFolderOf(m_rows[r], true) == nativeFolder && nativeToName(m_rows[r]) == name;
   });
 }
 
-std::uint32_t RenameBatch::findSource(std::uint32_t nativeFolder, std::string_view name) const {
-  return m_sources.find(hashInFolder(nativeFolder, name), [&](std::uint32_t r) {
+std::uint32_t RenameBatch::findSource(std::uint64_t hash, std::uint32_t nativeFolder, std::string_view name) const {
+  return m_sources.find(hash, [&](std::uint32_t r) {
     return nativeFolderOf(m_rows[r], false) == nativeFolder && nativeFromName(m_rows[r]) == name;
   });
 }
@@ -346,12 +350,14 @@ void RenameBatch::listFolder(std::uint32_t nativeFolder) {
       anyFile = entry.name;
       anyInode = entry.inode;
     }
-    const std::uint32_t target = findTarget(nativeFolder, entry.name);
+    // Sources and targets are indexed under the same hash of folder and name.
+    const std::uint64_t hash = hashInFolder(nativeFolder, entry.name);
+    const std::uint32_t target = findTarget(hash, nativeFolder, entry.name);
     if (target != NameIndex::npos) {
       m_rows[target].flags |= kSeen | (entry.isFolder ? kSeenFolder : 0);
       m_targetInodes[target] = entry.inode;
     }
-    const std::uint32_t source = findSource(nativeFolder, entry.name);
+    const std::uint32_t source = findSource(hash, nativeFolder, entry.name);
     if (source != NameIndex::npos) {
       m_rows[source].flags |= kSourceSeen | (entry.isFolder ? kSourceFolder : 0);
       m_rows[source].source = {device, entry.inode};
@@ -573,12 +579,11 @@ std::size_t depthOf(std::string_view path) { return static_cast<std::size_t>(std
 
 // Rows are taken in their order, except that when a row moves a folder, rows deeper in the
 // tree go first: the rows inside a folder move before the folder does.
-std::vector<std::uint32_t> RenameBatch::startingOrder() const {
+std::vector<std::uint32_t> RenameBatch::deepestFirst() const {
   std::vector<std::uint32_t> order(m_rows.size());
-  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
-  if (!m_hasFolderRows) return order;
   std::vector<std::size_t> depth(m_rows.size(), 0);
   for (std::uint32_t k = 0; k < m_rows.size(); ++k) {
+    order[k] = k;
     const Row& row = m_rows[k];
     if (row.kind != TargetKind::NotConvertible)
       depth[k] = depthOf(m_nativeFolders[nativeFolderOf(row, false)].path) + depthOf(nativeFromName(row));
@@ -589,13 +594,18 @@ std::vector<std::uint32_t> RenameBatch::startingOrder() const {
 
 void RenameBatch::plan() {
   m_plan.clear();
-  m_units.clear();
+  m_cycles.clear();
   std::vector<std::uint32_t> chain;  // reused: most chains are a single row
-  for (std::uint32_t start : startingOrder()) {
-    if (m_rows[start].flags & kVisited) continue;
-    chainFrom(start, chain);
+  auto start = [&](std::uint32_t row) {
+    if (m_rows[row].flags & kVisited) return;
+    chainFrom(row, chain);
     planChain(chain);
+  };
+  if (m_hasFolderRows) {
+    for (std::uint32_t row : deepestFirst()) start(row);
+    return;
   }
+  for (std::uint32_t row = 0; row < m_rows.size(); ++row) start(row);
 }
 
 // Follows the rows whose targets are other rows' files, from `start` until a row with a target
@@ -632,21 +642,16 @@ void RenameBatch::planChain(const std::vector<std::uint32_t>& chain) {
       m_rows[chain[k]].step = static_cast<std::uint32_t>(m_plan.size());
       m_plan.push_back(chain[k]);
     }
-    m_units.push_back({begin, static_cast<std::uint32_t>(m_plan.size()), true});
+    m_cycles.emplace_back(begin, static_cast<std::uint32_t>(m_plan.size()));
   }
   for (std::size_t k = cycleStart; k-- > 0;) planRow(chain[k]);
 }
 
-// A row that is not moved (unchanged or refused) gets a unit but no step.
+// A row that is not moved (unchanged or refused) gets no step.
 void RenameBatch::planRow(std::uint32_t row) {
-  if (!isMoved(m_rows[row].kind)) {
-    m_units.push_back({row, row, false});
-    return;
-  }
-  const auto step = static_cast<std::uint32_t>(m_plan.size());
-  m_rows[row].step = step;
+  if (!isMoved(m_rows[row].kind)) return;
+  m_rows[row].step = static_cast<std::uint32_t>(m_plan.size());
   m_plan.push_back(row);
-  m_units.push_back({step, step + 1, false});
 }
 
 bool RenameBatch::isCrossDevice(std::size_t i) const {
@@ -706,17 +711,28 @@ bool RenameBatch::execute(bool overwriteAllowed, ChangeHistory& history, const P
   plan();
   if (recording && recording->writer && !writeRecord(*recording, overwriteAllowed)) return false;
   history.reserve(history.size() + m_rows.size());
-  for (const Unit& unit : m_units) runUnit(unit);
+  // Rows that are not moved are settled first; then the steps in their order, a cycle as one.
+  for (std::size_t i = 0; i < m_rows.size(); ++i) {
+    if (!isMoved(m_rows[i].kind)) runSingle(i);
+  }
+  std::size_t cycle = 0;
+  for (std::uint32_t step = 0; step < m_plan.size();) {
+    if (cycle < m_cycles.size() && m_cycles[cycle].first == step) {
+      runPlannedCycle(m_cycles[cycle].first, m_cycles[cycle].second);
+      step = m_cycles[cycle++].second;
+      continue;
+    }
+    runSingle(m_plan[step++]);
+  }
   checkOwnSpellings();
   if (progress) progress(m_finished, m_rows.size());
   return true;
 }
 
-void RenameBatch::runUnit(const Unit& unit) {
-  if (!unit.cycle) return runSingle(unit.begin == unit.end ? unit.begin : m_plan[unit.begin]);
-  // The plan holds the cycle as it runs; runCycle takes it in the order the rows wait.
-  std::vector<std::uint32_t> cycle{m_plan[unit.begin]};
-  for (std::uint32_t k = unit.end; k-- > unit.begin + 1;) cycle.push_back(m_plan[k]);
+// The plan holds a cycle as it runs; runCycle takes it in the order the rows wait.
+void RenameBatch::runPlannedCycle(std::uint32_t begin, std::uint32_t end) {
+  std::vector<std::uint32_t> cycle{m_plan[begin]};
+  for (std::uint32_t k = end; k-- > begin + 1;) cycle.push_back(m_plan[k]);
   runCycle(cycle);
 }
 

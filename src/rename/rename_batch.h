@@ -207,12 +207,6 @@ class RenameBatch {
     bool inodesExact = true;       // the listing's inode numbers are the files' own
     std::unordered_map<std::string, FoldedEntry> byFoldedName;  // only when it ignores case
   };
-  // A piece of the plan: one row, or a cycle whose rows wait on each other.
-  struct Unit {
-    std::uint32_t begin;  // into m_plan
-    std::uint32_t end;
-    bool cycle;
-  };
 
   std::uint32_t folderNumber(std::string_view folder, bool keepCopy);
   std::uint32_t nativeFolderOf(const Row& row, bool target) const {
@@ -233,7 +227,8 @@ class RenameBatch {
   bool foldersNumberedAlike() const;
   std::optional<std::string_view> nativeOf(std::string_view name);
   std::uint32_t findTarget(std::uint32_t nativeFolder, std::string_view name) const;
-  std::uint32_t findSource(std::uint32_t nativeFolder, std::string_view name) const;
+  std::uint32_t findTarget(std::uint64_t hash, std::uint32_t nativeFolder, std::string_view name) const;
+  std::uint32_t findSource(std::uint64_t hash, std::uint32_t nativeFolder, std::string_view name) const;
   void listFolder(std::uint32_t nativeFolder);
   void checkListedInodes(std::uint32_t nativeFolder, std::uint32_t probe);
   void detectIgnoredCase(NativeFolder& folder, const std::string& flipped, bool flippedListed);
@@ -251,7 +246,7 @@ class RenameBatch {
   void markTargetsTaken();
 
   void plan();
-  std::vector<std::uint32_t> startingOrder() const;
+  std::vector<std::uint32_t> deepestFirst() const;
   void chainFrom(std::size_t start, std::vector<std::uint32_t>& chain);
   void planChain(const std::vector<std::uint32_t>& chain);
   void planRow(std::uint32_t row);
@@ -260,7 +255,7 @@ class RenameBatch {
   std::string temporaryOf(std::size_t i);
   MoveScratch scratchFor(std::size_t i);
 
-  void runUnit(const Unit& unit);
+  void runPlannedCycle(std::uint32_t begin, std::uint32_t end);
   void runCycle(const std::vector<std::uint32_t>& cycle);
   void runSingle(std::size_t i);
   void runOwnSpelling(std::size_t i);
@@ -298,7 +293,7 @@ class RenameBatch {
   std::unordered_map<std::uint32_t, std::string_view> m_storedSourceSpelling;  // of sources spelled otherwise
   std::unordered_map<std::uint32_t, std::string> m_leftAt;
   std::vector<std::uint32_t> m_plan;          // rows in the order of their steps
-  std::vector<Unit> m_units;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> m_cycles;  // [begin, end) of each cycle in m_plan
   std::vector<std::uint32_t> m_ownSpellings;  // renamed rows whose spelling is still to be checked
   std::vector<std::uint32_t> m_heldBack;      // rows for the history once they are checked
   std::string m_fromPath;

@@ -20,6 +20,7 @@ constexpr int kScratchAttempts = 100;
 
 bool isWithinLimits(std::string_view path) {
   if (path.size() >= PATH_MAX) return false;
+  if (path.size() <= kNameMax) return true;  // no name in it can be longer: the usual path
   std::size_t start = 0;
   while (start <= path.size()) {
     std::size_t end = path.find('/', start);

@@ -349,8 +349,8 @@ class KilledRunTest : public RecoverTest {
   // Recovers in `direction` and expects the files to be as one of `recovered` says; when the kill
   // came while no record stood (at the rename that names a run record, before the run began, or
   // after its record was removed), there is nothing to recover: then the files must be as one of
-  // `noRecord` says. Either way the journal must agree
-  // with the disk: undoing it gives `original` and leaves it empty.
+  // `noRecord` says. Either way the journal must agree with the disk: undoing it gives
+  // `original` and leaves it empty.
   void recoverAndCheck(const std::filesystem::path& working, const std::string& direction,
                        const std::vector<Files>& recovered, const std::vector<Files>& noRecord,
                        const Files& original) const {
