@@ -269,8 +269,8 @@ TEST_F(FaultRun, AnUndoWhoseOldNameWasTakenKeepsBothFilesAndTheRecord) {
   EXPECT_EQ(report.statusText(), "1" + std::string(text::kUndoFailedTail) + "File exists");
   // The record that failed stays, unchecked; the undone one is gone, its reverse appended.
   ASSERT_EQ(history.size(), recordsBefore);
-  EXPECT_EQ(history.record(0), standing(HistoryRecord{folder(), "a", "b", folder(), false}));
-  EXPECT_EQ(history.record(1), standing(HistoryRecord{folder(), "d", "c", folder(), false}));
+  EXPECT_EQ(history.record(0), standing(HistoryRecord{folder(), "a", "b", folder(), false, {}}));
+  EXPECT_EQ(history.record(1), standing(HistoryRecord{folder(), "d", "c", folder(), false, {}}));
   expectHistoryExplains(before, 1);
   expectEachContentOnce(before);
 }

@@ -106,7 +106,7 @@ TEST_F(RunFixture, RenamesEveryRowRecordsItAndLogs) {
   EXPECT_EQ(contentsOf(dir.path()), (std::map<std::string, std::string>{
                                         {"photo001.jpg", "a.jpg"}, {"photo002.jpg", "b.jpg"}, {"photo003.jpg", "c.jpg"}}));
   ASSERT_EQ(history.size(), 3u);
-  EXPECT_EQ(history.record(0), standing(HistoryRecord{folderOf(dir), "a.jpg", "photo001.jpg", folderOf(dir), false}));
+  EXPECT_EQ(history.record(0), standing(HistoryRecord{folderOf(dir), "a.jpg", "photo001.jpg", folderOf(dir), false, {}}));
   ASSERT_EQ(report.log.size(), 2u);
   EXPECT_EQ(report.log[0], "\x81\xa1" + std::string(text::kSucceeded) + "3" + text::kCount + text::kFailedJoin + "0" + text::kCount);
   EXPECT_EQ(report.log[1], text::kRenameFinished);
@@ -297,7 +297,7 @@ TEST_F(RunFixture, MoveIntoASubfolderAndItsUndo) {
   EXPECT_EQ(readBytes(dir / "other"), "O");
   EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "x"));
   ASSERT_EQ(history.size(), 1u);
-  EXPECT_EQ(history.record(0), standing(HistoryRecord{folderOf(dir) + "sub/", "x", "a", folderOf(dir), false}));
+  EXPECT_EQ(history.record(0), standing(HistoryRecord{folderOf(dir) + "sub/", "x", "a", folderOf(dir), false, {}}));
 }
 
 TEST_F(RunFixture, UndoReversesNewestFirstAndAppendsReverseRecords) {
