@@ -1,5 +1,7 @@
 #include "rename/file_access.h"
 
+#include "platform/file_system.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -58,11 +60,6 @@ bool hasAsciiLetter(std::string_view name) {
   return std::any_of(name.begin(), name.end(), [](char c) { return (c | 32) >= 'a' && (c | 32) <= 'z'; });
 }
 
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 // The name `name` has in `folder` as the folder stores it. Only a folder that ignores case
 // answers for a spelling it does not store, so the folder is listed only when the name is found
 // with every letter flipped too.
@@ -72,13 +69,7 @@ std::string storedSpelling(const std::string& folder, const std::string& name) {
   for (char& c : flipped) c = (c | 32) >= 'a' && (c | 32) <= 'z' ? static_cast<char>(c ^ 32) : c;
   struct stat info {};
   if (::lstat((folder + flipped).c_str(), &info) != 0) return name;
-  std::string stored = name;
-  bool exact = false;
-  SystemFileAccess().listFolder(folder, [&](const FolderEntry& entry) {
-    if (entry.name == name) exact = true;
-    else if (!exact && equalIgnoringAsciiCase(entry.name, name)) stored = entry.name;
-  });
-  return exact ? name : stored;
+  return platform::storedName(folder, name).value_or(name);
 }
 
 }  // namespace
