@@ -1,6 +1,7 @@
 #include "cli/journal.h"
 
 #include "platform/sealed_line.h"
+#include "platform/text_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,15 +21,7 @@ std::string systemReason(int error) {
   return ::strerror_r(error, buffer, sizeof buffer);
 }
 
-bool writeAll(int descriptor, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t wrote = ::write(descriptor, bytes.data(), bytes.size());
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
-}
+using platform::writeAll;
 
 using platform::appendEscaped;
 using platform::unescaped;

@@ -81,15 +81,6 @@ std::filesystem::path writeTarget(const std::filesystem::path& path) {
   return error ? path : target;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 // Creates a new, empty file beside `target` with a name of its own; sets `tempPath`.
 int createTempBeside(const std::filesystem::path& target, std::filesystem::path& tempPath) {
@@ -167,6 +158,16 @@ std::string joinLinesCrLf(const std::vector<std::string>& lines) {
     text += "\r\n";
   }
   return text;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
 }
 
 }  // namespace namitra::platform

@@ -39,6 +39,10 @@ std::optional<std::string> readWholeFileStrict(const std::filesystem::path& path
 // then the old content is still there.
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
+// Writes all of `bytes` to the open file `fd`, going on after short writes and EINTR; false
+// (with errno set) when a write fails.
+bool writeAll(int fd, std::string_view bytes);
+
 // The lines of a text: CR LF, a lone CR and a lone LF each end a line; a final line without a
 // line end is a line; a final line end adds no empty line. With `stopAtNul`, a NUL byte ends
 // the text. The lines hold no line-end bytes.

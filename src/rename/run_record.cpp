@@ -5,6 +5,7 @@
 #include "rename/run_record.h"
 
 #include "platform/sealed_line.h"
+#include "platform/text_file.h"
 
 #include <algorithm>
 #include <array>
@@ -221,15 +222,7 @@ std::string systemReason(int error) {
   return ::strerror_r(error, buffer, sizeof buffer);
 }
 
-bool writeAll(int descriptor, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t wrote = ::write(descriptor, bytes.data(), bytes.size());
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
-}
+using platform::writeAll;
 
 bool syncFolder(const std::filesystem::path& folder) {
   const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
